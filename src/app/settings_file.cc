@@ -1,0 +1,60 @@
+#include "app/settings_file.h"
+
+#include "core/text_file.h"
+
+namespace gamefold {
+
+namespace {
+
+// Every kind's value starts at character 5: three letters of key, one blank, then the value.
+constexpr size_t kValueStart = 4;
+
+}  // namespace
+
+std::vector<SettingsLine> ParseSettings(std::string_view bytes) {
+  std::vector<SettingsLine> lines;
+  for (std::string_view line : SplitLines(bytes)) {
+    std::string_view key = line.substr(0, 3);
+    if (key == "IPF" || key == "OPF") {
+      if (line.size() <= kValueStart) continue;
+      SettingsLine setting;
+      setting.kind =
+          key == "IPF" ? SettingsLine::Kind::kInputFolder : SettingsLine::Kind::kOutputFolder;
+      setting.folder = std::string(line.substr(kValueStart));
+      lines.push_back(std::move(setting));
+    } else if (key == "SEL") {
+      char digit = line.size() > kValueStart ? line[kValueStart] : '\0';
+      if (digit < '1' || digit > '3') continue;
+      SettingsLine setting;
+      setting.kind = SettingsLine::Kind::kContentChoice;
+      setting.choice = digit - '0';
+      lines.push_back(std::move(setting));
+    } else if (!line.empty() && line[0] == '/') {
+      // A bare absolute path names the input folder, as a line "C:\Boxes" did where paths
+      // began with a drive letter.
+      SettingsLine setting;
+      setting.kind = SettingsLine::Kind::kInputFolder;
+      setting.folder = std::string(line);
+      lines.push_back(std::move(setting));
+    }
+  }
+  return lines;
+}
+
+std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
+                           std::string_view content_choice) {
+  std::string content;
+  AppendLine(&content, std::string("IPF ").append(input_folder));
+  AppendLine(&content, std::string("OPF ").append(output_folder));
+  AppendLine(&content, std::string("SEL ").append(content_choice));
+  return content;
+}
+
+bool WriteSettingsFile(const std::string& path, std::string_view input_folder,
+                       std::string_view output_folder, std::string_view content_choice,
+                       Failure* err) {
+  return WriteFileAtomically(path, FormatSettings(input_folder, output_folder, content_choice),
+                             err);
+}
+
+}  // namespace gamefold

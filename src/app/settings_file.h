@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/failure.h"
+
+namespace gamefold {
+
+/// The settings file's name, in the current directory.
+inline constexpr std::string_view kSettingsFileName = "DOD_box.txt";
+
+/// One line of the settings file that can be applied to the window.
+struct SettingsLine {
+  enum class Kind {
+    kInputFolder,    // "IPF <folder>", or a bare folder path
+    kOutputFolder,   // "OPF <folder>"
+    kContentChoice,  // "SEL <n> - ...", n from 1 to 3
+  };
+  Kind kind = Kind::kInputFolder;
+  std::string folder;  // the folder kinds: the path, unchanged (trailing blanks kept)
+  int choice = 0;      // kContentChoice: 1 to 3
+  bool operator==(const SettingsLine&) const = default;
+};
+
+/// Reads the settings file's bytes into the lines to apply, in file order. Lines of no kind, and
+/// lines whose value cannot be applied (a folder line too short to hold a path, a choice that is
+/// not 1, 2 or 3), are left out. Whether a folder still exists is for the caller to check.
+std::vector<SettingsLine> ParseSettings(std::string_view bytes);
+
+/// The settings file's content: the input folder, the output folder and the content choice's
+/// text, three lines each ending in CR LF.
+std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
+                           std::string_view content_choice);
+
+/// Replaces the settings file at path with FormatSettings' content, atomically: a failure never
+/// leaves a half-written or empty file behind.
+bool WriteSettingsFile(const std::string& path, std::string_view input_folder,
+                       std::string_view output_folder, std::string_view content_choice,
+                       Failure* err);
+
+}  // namespace gamefold

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace gamefold {
+
+/// A failure as the user is told of it: a number and a description that names the cause and
+/// the file.
+struct Failure {
+  int number = 0;
+  std::string description;
+};
+
+/// Builds the failure for a system call that failed with errnum while doing `what` on path,
+/// e.g. FailureFromErrno(EACCES, "cannot write", "/web/GamesOf20080406.htm").
+Failure FailureFromErrno(int errnum, std::string_view what, std::string_view path);
+
+/// The maintainer address that the error report asks users to write to.
+inline constexpr std::string_view kMaintainerAddress = "gamefold-maintainers@example.org";
+
+/// The text of the error report: "Error Encountered <n> <description>", a line feed, then the
+/// request to report it to the maintainer (with one trailing blank).
+std::string ErrorMessageText(const Failure& failure);
+
+}  // namespace gamefold

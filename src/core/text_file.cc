@@ -1,0 +1,164 @@
+#include "core/text_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace gamefold {
+
+namespace {
+
+// The temporary file of `path` is "." + its name + ".tmp" + a number unique in the process.
+constexpr std::string_view kTemporaryMarker = ".tmp";
+
+std::string_view FolderOf(std::string_view path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? std::string_view(".") : path.substr(0, slash + 1);
+}
+
+std::string_view NameOf(std::string_view path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string TemporaryPrefix(std::string_view path) {
+  std::string prefix(path.substr(0, path.size() - NameOf(path).size()));
+  prefix += '.';
+  prefix.append(NameOf(path));
+  prefix.append(kTemporaryMarker);
+  return prefix;
+}
+
+bool WriteAll(int fd, std::string_view content) {
+  while (!content.empty()) {
+    ssize_t written = ::write(fd, content.data(), content.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    content.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  while (!bytes.empty()) {
+    size_t lf = bytes.find('\n');
+    std::string_view line = bytes.substr(0, lf);
+    if (lf == std::string_view::npos) {
+      bytes = {};
+    } else {
+      bytes.remove_prefix(lf + 1);
+    }
+    // A CR before the LF, or a CR that ends the file, is part of the line end.
+    if (!line.empty() && line.back() == '\r' && (lf != std::string_view::npos || bytes.empty())) {
+      line.remove_suffix(1);
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* err) {
+  bytes->clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *err = FailureFromErrno(errno, "cannot read", path);
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    int errnum = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    if (errnum == 0) errnum = EINVAL;
+    ::close(fd);
+    *err = FailureFromErrno(errnum, "cannot read", path);
+    return false;
+  }
+  // The size is a hint only: the file may grow or shrink while it is read.
+  bytes->resize(static_cast<size_t>(info.st_size) + 1);
+  size_t filled = 0;
+  for (;;) {
+    if (filled == bytes->size()) bytes->resize(bytes->size() * 2);
+    ssize_t got = ::read(fd, bytes->data() + filled, bytes->size() - filled);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      int errnum = errno;
+      ::close(fd);
+      bytes->clear();
+      *err = FailureFromErrno(errnum, "cannot read", path);
+      return false;
+    }
+    if (got == 0) break;
+    filled += static_cast<size_t>(got);
+  }
+  ::close(fd);
+  bytes->resize(filled);
+  return true;
+}
+
+void AppendLine(std::string* out, std::string_view line) {
+  out->append(line);
+  out->append("\r\n");
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (path.empty() || path.back() != '/') path += '/';
+  path.append(name);
+  return path;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err) {
+  static std::atomic<unsigned> counter{0};
+  std::string prefix = TemporaryPrefix(path) + std::to_string(::getpid()) + "-";
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = prefix + std::to_string(counter++);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    *err = FailureFromErrno(errno, "cannot write", path);
+    return false;
+  }
+  bool written = WriteAll(fd, content);
+  int errnum = errno;
+  if (::close(fd) != 0 && written) {
+    written = false;
+    errnum = errno;
+  }
+  if (written && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    written = false;
+    errnum = errno;
+  }
+  if (!written) {
+    ::unlink(temporary.c_str());
+    *err = FailureFromErrno(errnum, "cannot write", path);
+    return false;
+  }
+  return true;
+}
+
+void RemoveStaleTemporaries(const std::string& path) {
+  std::string folder(FolderOf(path));
+  std::string prefix = "." + std::string(NameOf(path)) + std::string(kTemporaryMarker);
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (dirent* entry = ::readdir(dir)) {
+    if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+  }
+  ::closedir(dir);
+}
+
+}  // namespace gamefold

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/failure.h"
+
+namespace gamefold {
+
+/// Splits bytes into lines. A line ends at LF; a CR right before that LF, or a CR that is the
+/// very last byte, belongs to the line end. A last line without LF is still a line; no bytes
+/// give no lines. The views point into bytes.
+std::vector<std::string_view> SplitLines(std::string_view bytes);
+
+/// Reads a whole file as bytes. Fails on a missing or unreadable file and on anything that is
+/// not a regular file (a folder named x.BOX).
+bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* err);
+
+/// Appends line and CR LF to out.
+void AppendLine(std::string* out, std::string_view line);
+
+/// Joins a folder and a file name with one "/".
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+/// Replaces the file at path with content, so that readers see the old file or the new one and
+/// nothing in between: the bytes go to a temporary file beside it whose name begins with "."
+/// (no listing counts it), which is then renamed over path. On failure the temporary file is
+/// removed and an existing file at path is left as it was.
+bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err);
+
+/// Removes the temporary files that WriteFileAtomically leaves beside path when the process is
+/// killed while writing it.
+void RemoveStaleTemporaries(const std::string& path);
+
+}  // namespace gamefold

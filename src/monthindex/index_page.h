@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/failure.h"
+
+namespace gamefold {
+
+/// Trace texts of the "&BUILD INDEX FILE" command.
+inline constexpr std::string_view kTraceStartingIndexes = " starting indexes ";
+inline constexpr std::string_view kTraceBackFromIndexing = " back from indexing ";
+
+/// The line of leading blank cells of a week whose first day has weekday day_of_week
+/// (1 = Sunday); empty when no cell is needed.
+std::string PositionDay(int day_of_week);
+
+/// The line of blank cells that completes a week whose last day has weekday day_of_week;
+/// empty after a Saturday.
+std::string Finish_Month(int day_of_week);
+
+/// Builds the index page from the output folder's listing of day pages ("GamesOf*.*" names, in
+/// listing order): a month calendar for every month with a page, of the year of the first usable
+/// name. Fails, writing nothing, when no name is usable.
+bool BuildIndexPage(const std::vector<std::string>& page_names, std::string* out, Failure* err);
+
+/// Builds the index page and replaces output_folder/GamesIndex.htm with it atomically.
+bool WriteIndexPage(const std::string& output_folder, const std::vector<std::string>& page_names,
+                    Failure* err);
+
+}  // namespace gamefold
