@@ -91,6 +91,14 @@ bool ListFolder(const std::string& folder, std::string_view pattern,
   return true;
 }
 
+bool FileList::SetPath(const std::string& folder, Failure* err) {
+  std::vector<std::string> names;
+  if (!ListFolder(folder, pattern_, &names, err)) return false;
+  path_ = folder;
+  names_ = std::move(names);
+  return true;
+}
+
 bool FileExists(const std::string& path) {
   size_t slash = path.rfind('/');
   std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/failure.h"
@@ -21,6 +22,28 @@ bool ListingLess(std::string_view a, std::string_view b);
 /// nowhere is left out. Fails when the folder cannot be read.
 bool ListFolder(const std::string& folder, std::string_view pattern,
                 std::vector<std::string>* names, Failure* err);
+
+/// A folder listing that remembers its folder and pattern, as the window's hidden file lists do.
+class FileList {
+ public:
+  explicit FileList(std::string pattern) : pattern_(std::move(pattern)) {}
+
+  /// Points the list at folder and reads it. On failure the previous folder and names stay.
+  bool SetPath(const std::string& folder, Failure* err);
+  /// Reads the folder again.
+  bool Refresh(Failure* err) { return SetPath(path_, err); }
+  /// Changes the pattern; the names follow at the next read.
+  void set_pattern(std::string pattern) { pattern_ = std::move(pattern); }
+
+  const std::string& path() const { return path_; }
+  const std::string& pattern() const { return pattern_; }
+  const std::vector<std::string>& names() const { return names_; }
+
+ private:
+  std::string pattern_;
+  std::string path_;
+  std::vector<std::string> names_;
+};
 
 /// True when path names a regular, non-hidden file; when its last part holds "*" or "?", true
 /// when any such file of its folder matches it.

@@ -1,1 +1,62 @@
-// placeholder until written
+#include "app/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace gamefold {
+namespace {
+
+using Kind = SettingsLine::Kind;
+using Lines = std::vector<SettingsLine>;
+
+SettingsLine Folder(Kind kind, std::string folder) { return {kind, std::move(folder), 0}; }
+SettingsLine Choice(int choice) { return {Kind::kContentChoice, "", choice}; }
+
+TEST(SettingsFile, WritesThreeLinesInCrLf) {
+  EXPECT_EQ(FormatSettings("/home/league/boxes", "/var/www/league", "2 - Boxscores & Scoresheets"),
+            "IPF /home/league/boxes\r\nOPF /var/www/league\r\nSEL 2 - Boxscores & "
+            "Scoresheets\r\n");
+}
+
+TEST(SettingsFile, ReadsWhatItWroteBack) {
+  std::string written = FormatSettings("/", "/web/out ", "3 - Boxscores Scoresheets & Logs");
+  EXPECT_EQ(ParseSettings(written),
+            (Lines{Folder(Kind::kInputFolder, "/"), Folder(Kind::kOutputFolder, "/web/out "),
+                   Choice(3)}));
+}
+
+TEST(SettingsFile, ReadsOnlyLinesItCanApply) {
+  EXPECT_EQ(ParseSettings(""), Lines{});
+  // A bare path names the input folder; later lines of a side override earlier ones in order.
+  EXPECT_EQ(ParseSettings("/web/boxes\nIPF /a\r\n"),
+            (Lines{Folder(Kind::kInputFolder, "/web/boxes"), Folder(Kind::kInputFolder, "/a")}));
+  // Lower-case keys, unknown lines, blank lines and short folder lines are skipped.
+  EXPECT_EQ(ParseSettings("ipf /x\r\nhello\r\n\r\nIPF\r\nOPF \r\nIPFX/y\r\n"),
+            (Lines{Folder(Kind::kInputFolder, "/y")}));
+  // Only character 5 gives the choice; one outside 1 to 3 is skipped.
+  EXPECT_EQ(ParseSettings("SEL 31\r\nSEL 0\r\nSEL 4 - x\r\nSEL \r\nSEL\r\nSEL x\r\n"),
+            (Lines{Choice(3)}));
+  // A path of the other platform's form is not applied here.
+  EXPECT_EQ(ParseSettings("D:\\Web\\Boxes\r\n"), Lines{});
+  // Garbage bytes and very long lines are read without harm.
+  EXPECT_EQ(ParseSettings(std::string("\0\xff\xfe\r\nOPF /o", 11)),
+            (Lines{Folder(Kind::kOutputFolder, "/o")}));
+  EXPECT_EQ(ParseSettings("IPF /" + std::string(1 << 20, 'a')).at(0).folder.size(), 1u + (1 << 20));
+}
+
+TEST(SettingsFile, ReplacesTheFileWhole) {
+  testing::TempDir dir;
+  Failure failure;
+  testing::WriteBytes(dir / "DOD_box.txt", std::string(4096, 'x'));
+  ASSERT_TRUE(WriteSettingsFile(dir / "DOD_box.txt", "/in", "/out", "1 - Boxscores only",
+                                &failure));
+  EXPECT_EQ(testing::ReadBytes(dir / "DOD_box.txt"),
+            "IPF /in\r\nOPF /out\r\nSEL 1 - Boxscores only\r\n");
+  // A folder that is not there: the failure names the file, nothing is written.
+  EXPECT_FALSE(WriteSettingsFile(dir / "gone/DOD_box.txt", "/in", "/out", "x", &failure));
+  EXPECT_NE(failure.description.find("gone/DOD_box.txt"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace gamefold

@@ -1,1 +1,87 @@
-// placeholder until written
+#include "core/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/folder_listing.h"
+#include "support/temp_dir.h"
+
+namespace gamefold {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+std::vector<std::string> Lines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  for (std::string_view line : SplitLines(bytes)) lines.emplace_back(line);
+  return lines;
+}
+
+TEST(TextFile, SplitsLinesAtLineFeeds) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Lines(""), V{});
+  EXPECT_EQ(Lines("a\r\nb\r\n"), (V{"a", "b"}));
+  EXPECT_EQ(Lines("a\nb"), (V{"a", "b"}));  // a last line without LF is still a line
+  EXPECT_EQ(Lines("\r\n\r\n"), (V{"", ""}));
+  EXPECT_EQ(Lines("a\rb\r\n"), (V{"a\rb"}));  // a lone CR inside the line stays
+  EXPECT_EQ(Lines("a\r"), (V{"a"}));          // a CR as the very last byte ends the line
+  EXPECT_EQ(Lines("a\r\r\n"), (V{"a\r"}));    // only one CR belongs to the line end
+  EXPECT_EQ(Lines("\xE9t\xE9\f\r\n"), (V{"\xE9t\xE9\f"}));  // bytes pass unchanged
+}
+
+TEST(TextFile, ReadsBytesAndRefusesWhatIsNoFile) {
+  TempDir dir;
+  WriteBytes(dir / "a.BOX", std::string("x\0y\r\n", 5));
+  std::vector<char> bytes;
+  Failure failure;
+  ASSERT_TRUE(ReadWholeFile(dir / "a.BOX", &bytes, &failure));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), std::string("x\0y\r\n", 5));
+
+  EXPECT_FALSE(ReadWholeFile(dir / "missing.BOX", &bytes, &failure));
+  EXPECT_EQ(failure.number, 53);
+  EXPECT_NE(failure.description.find(dir / "missing.BOX"), std::string::npos);
+
+  std::filesystem::create_directory(dir / "folder.BOX");
+  EXPECT_FALSE(ReadWholeFile(dir / "folder.BOX", &bytes, &failure));
+  EXPECT_NE(failure.description.find("folder.BOX"), std::string::npos);
+}
+
+TEST(TextFile, ReplacesFilesAtomically) {
+  TempDir dir;
+  Failure failure;
+  ASSERT_TRUE(WriteFileAtomically(dir / "page.htm", "old\r\n", &failure));
+  ASSERT_TRUE(WriteFileAtomically(dir / "page.htm", "new\r\n", &failure));
+  EXPECT_EQ(ReadBytes(dir / "page.htm"), "new\r\n");
+  // Nothing but the page is left in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+  // A target whose folder is a regular file cannot be written: the failure names the file.
+  WriteBytes(dir / "plain", "x");
+  EXPECT_FALSE(WriteFileAtomically(dir / "plain/page.htm", "y", &failure));
+  EXPECT_NE(failure.description.find("plain/page.htm"), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir / "plain"), "x");
+}
+
+TEST(TextFile, RemovesOnlyTheTemporariesOfItsFile) {
+  TempDir dir;
+  WriteBytes(dir / ".page.htm.tmp123-0", "half");
+  WriteBytes(dir / ".other.htm.tmp123-0", "keep");
+  WriteBytes(dir / "page.htm", "keep");
+  RemoveStaleTemporaries(dir / "page.htm");
+  EXPECT_FALSE(std::filesystem::exists(dir / ".page.htm.tmp123-0"));
+  EXPECT_TRUE(std::filesystem::exists(dir / ".other.htm.tmp123-0"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "page.htm"));
+}
+
+TEST(TextFile, ErrorReportText) {
+  EXPECT_EQ(ErrorMessageText({53, "File not found"}),
+            "Error Encountered 53 File not found\n Please report to Tavrel at "
+            "gamefold-maintainers@example.org ");
+  EXPECT_EQ(ErrorMessageText({-5, "x"}).substr(0, 21), "Error Encountered -5 ");
+}
+
+}  // namespace
+}  // namespace gamefold

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QComboBox>
+#include <QListWidget>
+#include <string>
+#include <vector>
+
+#include "core/failure.h"
+
+namespace gamefold {
+
+/// The mount points of the machine's real file systems, "/" first: what a drive list offers
+/// where paths have no drive letters.
+std::vector<std::string> MountPoints();
+
+/// The mount point (of `mounts`) that holds path: the longest one that is a prefix of it.
+std::string MountPointOf(const std::string& path, const std::vector<std::string>& mounts);
+
+/// A drive list: the mount points; choosing one emits driveChanged() before the choice returns.
+class DriveList : public QComboBox {
+  Q_OBJECT
+
+ public:
+  explicit DriveList(QWidget* parent = nullptr);
+
+  /// The chosen mount point.
+  std::string drive() const;
+  /// Chooses the mount point that holds path; emits driveChanged() when that changes the choice.
+  void setDrive(const std::string& path);
+  /// Shows the mount point that holds path without emitting anything.
+  void showDriveOf(const std::string& path);
+
+ signals:
+  void driveChanged();
+
+ private:
+  int indexOfDriveFor(const std::string& path) const;
+  std::vector<std::string> mounts_;
+};
+
+/// A folder list: the current folder's ancestors, the folder itself, then its subfolders.
+/// Double-click or Enter opens a folder. Every change of the path, by the user or by setPath,
+/// emits pathChanged() before it returns.
+class FolderList : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit FolderList(QWidget* parent = nullptr);
+
+  const std::string& path() const { return path_; }
+  /// Opens folder; emits pathChanged() when the path changes. Fails, keeping the current
+  /// folder, when folder cannot be read.
+  bool setPath(const std::string& folder, Failure* err);
+  /// The folder last open on the drive (mount point) `drive`, or the drive itself.
+  std::string currentFolderOfDrive(const std::string& drive) const;
+
+ signals:
+  void pathChanged();
+  /// The user tried to open a folder that cannot be read.
+  void openFailed(const gamefold::Failure& failure);
+
+ private:
+  void fill(const std::vector<std::string>& subfolders);
+  void openItem(QListWidgetItem* item);
+
+  std::string path_;
+  std::vector<std::pair<std::string, std::string>> last_folder_of_drive_;
+};
+
+}  // namespace gamefold

@@ -1,0 +1,409 @@
+#include "app/form1.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+
+#include "app/folder_picker.h"
+#include "app/message_box.h"
+
+namespace gamefold {
+
+namespace {
+
+class FixedClock : public Clock {
+ public:
+  DateTime Now() const override { return {2026, 12, 6, 6, 47, 49}; }
+};
+constexpr const char* kTime = "12/6/2026 6:47:49 AM";
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+  std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string ReadBytes(const QString& path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A small boxscore: a header line, the line score, and a scoresheet section.
+std::string Boxscore(const std::string& away, int away_runs, const std::string& home,
+                     int home_runs) {
+  auto team = [](const std::string& name, int runs) {
+    char line[64];
+    std::snprintf(line, sizeof line, "     %-15s 0 1 0  0 0 0  0 0 0 %2d  7  0", name.c_str(),
+                  runs);
+    return std::string(line);
+  };
+  return "LEAGUE REPORT\r\n"
+         "                                    R  H  E\r\n" +
+         team(away, away_runs) + "\r\n" + team(home, home_runs) +
+         "\r\n"
+         "Batting lines\r\n"
+         "LEAGUE REPORT scoresheet\r\n"
+         "Scoresheet lines\r\n";
+}
+
+QStringList Entries(const QListWidget* list) {
+  QStringList entries;
+  for (int row = 0; row < list->count(); ++row) entries << list->item(row)->text();
+  return entries;
+}
+
+// Trace lines with the time cut off; values follow the time directly.
+QStringList TraceTexts(const QString& folder) {
+  QStringList texts;
+  std::string bytes = ReadBytes(folder + "/boxtrace.txt");
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find("\r\n", start);
+    std::string line = bytes.substr(start, end - start);
+    texts << QString::fromStdString(line.rfind(kTime, 0) == 0 ? line.substr(std::strlen(kTime))
+                                                               : "!" + line);
+    start = end + 2;
+  }
+  return texts;
+}
+
+}  // namespace
+
+class TestForm1 : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void firstRunShowsTheDesignedWindow();
+  void startupRestoresTheSettings();
+  void startupSkipsSettingsThatCannotBeApplied();
+  void pickingAndProcessingWritesPages();
+  void pickedDaysKeepTheirOrderAndCanRepeat();
+  void inputFolderWithoutBoxscores();
+  void catalogueFailureShowsTheReport();
+  void processFailureKeepsThePublishedPage();
+  void unwritableTraceLogLeavesTheWindowUsable();
+  void resizingKeepsProportions();
+  void exitTracesAndCloses();
+
+ private:
+  std::unique_ptr<Form1> MakeWindow();
+  template <typename T>
+  T* Child(const char* name) {
+    T* child = window_->findChild<T*>(name);
+    if (child == nullptr) qFatal("no control %s", name);
+    return child;
+  }
+  void Pick(const QString& entry);
+  void WriteSeason(const QString& boxes);
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  QString previous_dir_;
+  std::unique_ptr<Form1> window_;
+  FixedClock clock_;
+  QStringList boxes_shown_;
+};
+
+void TestForm1::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  previous_dir_ = QDir::currentPath();
+  QDir::setCurrent(dir_->path());
+  boxes_shown_.clear();
+  SetMessageBoxHook([this](QWidget*, const QString& text) { boxes_shown_ << text; });
+}
+
+void TestForm1::cleanup() {
+  window_.reset();
+  QDir::setCurrent(previous_dir_);
+  dir_.reset();
+}
+
+std::unique_ptr<Form1> TestForm1::MakeWindow() {
+  auto window = std::make_unique<Form1>(&clock_);
+  window->show();
+  if (!QTest::qWaitForWindowExposed(window.get())) qWarning("window not exposed");
+  return window;
+}
+
+void TestForm1::Pick(const QString& entry) {
+  auto* list = Child<QListWidget>("List1");
+  auto found = list->findItems(entry, Qt::MatchExactly);
+  QVERIFY2(!found.isEmpty(), qPrintable(entry));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(found.first()).center());
+}
+
+void TestForm1::WriteSeason(const QString& boxes) {
+  QDir().mkpath(boxes);
+  WriteBytes(boxes + "/2008040100001.BOX", Boxscore("Reds", 3, "Cubs", 5));
+  WriteBytes(boxes + "/2008040100002.BOX", Boxscore("Sox & 'Mets'", 4, "Astros", 4));
+  WriteBytes(boxes + "/2008040200001.BOX", Boxscore("Reds", 2, "Cubs", 1));
+  WriteBytes(boxes + "/2008040300001.BOX", Boxscore("Reds", 0, "Cubs", 1));
+}
+
+void TestForm1::firstRunShowsTheDesignedWindow() {
+  window_ = MakeWindow();
+  QCOMPARE(window_->windowTitle(), QString("Gamefold 04/04/2008"));
+  QCOMPARE(window_->size(), QSize(476, 454));
+
+  auto* process = Child<QPushButton>("Command1");
+  QCOMPARE(process->text(), QString("&PROCESS"));
+  QCOMPARE(Child<QPushButton>("Command2")->text(), QString("E&XIT"));
+  QCOMPARE(Child<QPushButton>("cmdBuildIndex")->text(), QString("&BUILD INDEX FILE"));
+  QCOMPARE(Child<QLabel>("Label1")->text(), QString("Game Days Available"));
+  QCOMPARE(Child<QLabel>("Label2")->text(), QString("Game Days Selected"));
+  QCOMPARE(Child<QLabel>("Label3")->text(), QString("Path to boxscore files"));
+  QCOMPARE(Child<QLabel>("Label4")->text(), QString("Path to output folder"));
+  QCOMPARE(Child<QLabel>("Label5")->text(), QString("Days to Process"));
+  QCOMPARE(Child<QLabel>("Label6")->text(), QString("Days Processed"));
+  QVERIFY(Child<QLabel>("Label1")->font().bold());
+  QCOMPARE(Child<QLabel>("Label7")->font().pointSizeF(), 13.5);
+  // Twips to pixels at 15 a pixel: "&PROCESS" sits at 480, 5880 and is 1815 x 495.
+  QCOMPARE(process->geometry(), QRect(32, 392, 121, 33));
+  QCOMPARE(Child<QListWidget>("List3")->geometry(), QRect(152, 208, 137, 43));
+
+  QCOMPARE(Entries(Child<QListWidget>("List3")),
+           QStringList({"1 - Boxscores only", "2 - Boxscores & Scoresheets",
+                        "3 - Boxscores Scoresheets & Logs"}));
+  QCOMPARE(Child<QListWidget>("List3")->currentRow(), 0);
+  QVERIFY(!process->isEnabled());
+  QVERIFY(!Child<QPushButton>("cmdBuildIndex")->isEnabled());
+  QCOMPARE(Child<QLineEdit>("txtDaysOut")->text(), QString("0"));
+  QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString(""));
+  QCOMPARE(Child<QListWidget>("List1")->count(), 0);
+  QCOMPARE(Child<QLabel>("Label7")->text(), QString(""));
+  QCOMPARE(Child<FolderList>("Dir1")->path(), dir_->path().toStdString());
+
+  // Tab order follows the design: drive, folders, lists, buttons, counters, choice.
+  QStringList order;
+  QWidget* widget = Child<QWidget>("Drive1");
+  for (int i = 0; i < 12; ++i, widget = widget->nextInFocusChain()) {
+    while (widget->focusPolicy() == Qt::NoFocus || widget->objectName().isEmpty()) {
+      widget = widget->nextInFocusChain();
+    }
+    order << widget->objectName();
+  }
+  QCOMPARE(order, QStringList({"Drive1", "Dir1", "List1", "Command1", "Command2", "List2",
+                               "Drive2", "Dir2", "cmdBuildIndex", "txtDaysIn", "txtDaysOut",
+                               "List3"}));
+
+  QCOMPARE(TraceTexts(dir_->path()),
+           QStringList({" starting ", "0 Days out", " Days in", dir_->path(), dir_->path(),
+                        " finished load "}));
+  QVERIFY(boxes_shown_.isEmpty());
+}
+
+void TestForm1::startupRestoresTheSettings() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  WriteSeason(boxes);
+  QDir().mkpath(web);
+  WriteBytes(web + "/GamesOf20080402.htm", "published\r\n");
+  WriteBytes(dir_->path() + "/DOD_box.txt", "IPF " + boxes.toStdString() + "\r\nOPF " +
+                                                web.toStdString() +
+                                                "\r\nSEL 2 - Boxscores & Scoresheets\r\n");
+  window_ = MakeWindow();
+  QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080401", "20080403"}));
+  QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("2"));
+  QCOMPARE(Child<QLineEdit>("txtDaysOut")->text(), QString("1"));
+  QCOMPARE(Child<QLabel>("Label7")->text(), QString(" MATCHED "));
+  QCOMPARE(Child<QLabel>("Label7")->palette().color(QPalette::Window), QColor(0, 255, 0));
+  QVERIFY(Child<QPushButton>("cmdBuildIndex")->isEnabled());
+  QCOMPARE(Child<QListWidget>("List3")->currentRow(), 1);
+
+  // The change handlers ran inside start-up, between " starting " and the counts.
+  QStringList trace = TraceTexts(dir_->path());
+  QCOMPARE(trace.first(), QString(" starting "));
+  QStringList expected_middle = {" change dir1 ", " getting dates ", " ended dates ", boxes,
+                                 " change dir2 ", " getting dates ", " ended dates ", web};
+  QCOMPARE(trace.mid(1, expected_middle.size()), expected_middle);
+  QCOMPARE(trace.mid(1 + expected_middle.size()),
+           QStringList({"1 Days out", "2 Days in", boxes, web, " finished load "}));
+}
+
+void TestForm1::startupSkipsSettingsThatCannotBeApplied() {
+  WriteBytes(dir_->path() + "/DOD_box.txt",
+             "IPF /no/such/folder\r\nOPF x\r\nSEL 9\r\n\xff\xfe garbage\r\n");
+  window_ = MakeWindow();
+  QCOMPARE(Child<FolderList>("Dir1")->path(), dir_->path().toStdString());
+  QCOMPARE(Child<QListWidget>("List3")->currentRow(), 0);
+  QVERIFY(boxes_shown_.isEmpty());
+  QCOMPARE(TraceTexts(dir_->path()).size(), 6);
+}
+
+void TestForm1::pickingAndProcessingWritesPages() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  WriteSeason(boxes);
+  QDir().mkpath(web);
+  window_ = MakeWindow();
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  QVERIFY(Child<FolderList>("Dir2")->setPath(web.toStdString(), &failure));
+  QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080401", "20080402", "20080403"}));
+  QCOMPARE(Child<QLabel>("Label7")->text(), QString(" MAYBE "));
+  QVERIFY(!Child<QPushButton>("cmdBuildIndex")->isEnabled());
+
+  Pick("20080402");
+  QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080401", "20080403"}));
+  QCOMPARE(Entries(Child<QListWidget>("List2")), QStringList({"20080402"}));
+  QVERIFY(Child<QPushButton>("Command1")->isEnabled());
+  QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("3"));  // a pick changes no counter
+  Pick("20080401");
+
+  int lines_before = TraceTexts(dir_->path()).size();
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QVERIFY(boxes_shown_.isEmpty());
+  QVERIFY(QFile::exists(web + "/GamesOf20080401.htm"));
+  QVERIFY(QFile::exists(web + "/GamesOf20080402.htm"));
+  QVERIFY(!QFile::exists(web + "/GamesOf20080403.htm"));
+  std::string page = ReadBytes(web + "/GamesOf20080401.htm");
+  QVERIFY(page.find("<A HREF='#Cubs 5, Reds 3'>Cubs 5, Reds 3</A>\r\n") != std::string::npos);
+  QVERIFY(page.find("Sox &amp; &#39;Mets&#39; 4") != std::string::npos);
+  QCOMPARE(Child<QListWidget>("List2")->count(), 0);
+  QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080403"}));
+  QVERIFY(!Child<QPushButton>("Command1")->isEnabled());
+  QVERIFY(Child<QPushButton>("cmdBuildIndex")->isEnabled());
+  QCOMPARE(Child<QLineEdit>("txtDaysOut")->text(), QString("2"));
+  QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("1"));
+  QCOMPARE(ReadBytes(dir_->path() + "/DOD_box.txt"),
+           "IPF " + boxes.toStdString() + "\r\nOPF " + web.toStdString() +
+               "\r\nSEL 1 - Boxscores only\r\n");
+  QCOMPARE(TraceTexts(dir_->path()).mid(lines_before),
+           QStringList({" starting process ", "2008040200001.BOX", "20080402",
+                        "2008040100001.BOX", "2008040100002.BOX", "20080401", " getting dates ",
+                        " ended dates ", " back from process "}));
+
+  QTest::mouseClick(Child<QPushButton>("cmdBuildIndex"), Qt::LeftButton);
+  std::string index = ReadBytes(web + "/GamesIndex.htm");
+  QVERIFY(index.find("<u><font size=+2>Apr - 2008</font></u>") != std::string::npos);
+  // Every link of the index names a page that exists.
+  int links = 0;
+  for (size_t at = index.find("HREF="); at != std::string::npos;
+       at = index.find("HREF=", at + 1), ++links) {
+    std::string target = index.substr(at + 5, index.find('>', at) - at - 5);
+    QVERIFY2(QFile::exists(web + "/" + QString::fromStdString(target)), target.c_str());
+  }
+  QCOMPARE(links, 2);
+  QCOMPARE(TraceTexts(dir_->path()).mid(-2),
+           QStringList({" starting indexes ", " back from indexing "}));
+}
+
+void TestForm1::pickedDaysKeepTheirOrderAndCanRepeat() {
+  QString boxes = dir_->path() + "/boxes";
+  WriteSeason(boxes);
+  window_ = MakeWindow();
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  Pick("20080403");
+  Pick("20080401");
+  QCOMPARE(Entries(Child<QListWidget>("List2")), QStringList({"20080403", "20080401"}));
+  QCOMPARE(Child<QListWidget>("List1")->currentRow(), -1);
+  // A rebuild lists the picked days again; picking one again puts it twice in the selection.
+  QVERIFY(Child<FolderList>("Dir2")->setPath(boxes.toStdString(), &failure));
+  QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080401", "20080402", "20080403"}));
+  Pick("20080401");
+  QCOMPARE(Entries(Child<QListWidget>("List2")),
+           QStringList({"20080403", "20080401", "20080401"}));
+  QStringList trace = TraceTexts(dir_->path());
+  QCOMPARE(trace.mid(-2), QStringList({" Click a game day ", "20080401"}));
+}
+
+void TestForm1::inputFolderWithoutBoxscores() {
+  QString boxes = dir_->path() + "/boxes", empty = dir_->path() + "/empty";
+  WriteSeason(boxes);
+  QDir().mkpath(empty);
+  window_ = MakeWindow();
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  Pick("20080402");
+  QVERIFY(Child<FolderList>("Dir1")->setPath(empty.toStdString(), &failure));
+  QCOMPARE(Child<QLabel>("Label7")->text(), QString(" NO GAMES "));
+  QCOMPARE(Child<QLabel>("Label7")->palette().color(QPalette::Window), QColor(255, 0, 0));
+  QCOMPARE(Child<QListWidget>("List1")->count(), 0);
+  QCOMPARE(Child<QListWidget>("List2")->count(), 0);
+  QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("0"));
+  QVERIFY(Child<QPushButton>("Command1")->isEnabled());  // the pickers never change it
+  QCOMPARE(TraceTexts(dir_->path()).mid(-2), QStringList({" change dir1 ", empty}));
+}
+
+void TestForm1::catalogueFailureShowsTheReport() {
+  QString boxes = dir_->path() + "/boxes";
+  QDir().mkpath(boxes);
+  WriteBytes(boxes + "/2008040100001.BOX", Boxscore("Reds", 3, "Cubs", 5));
+  WriteBytes(boxes + "/9234.box", "");  // ".box" where the month and day belong
+  window_ = MakeWindow();
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  QCOMPARE(boxes_shown_.size(), 1);
+  QVERIFY(boxes_shown_.first().startsWith("Error Encountered 13 Type mismatch\n"));
+  QCOMPARE(TraceTexts(dir_->path()).mid(-4),
+           QStringList({" change dir1 ", " getting dates ", " ended dates from No Dates2 ", boxes}));
+}
+
+void TestForm1::processFailureKeepsThePublishedPage() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  WriteSeason(boxes);
+  QDir().mkpath(web);
+  window_ = MakeWindow();
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  QVERIFY(Child<FolderList>("Dir2")->setPath(web.toStdString(), &failure));
+  Pick("20080402");
+  Pick("20080401");
+  // The day's page was published before; its boxscore vanishes after the folder was listed.
+  WriteBytes(web + "/GamesOf20080401.htm", "published\r\n");
+  QFile::remove(boxes + "/2008040100002.BOX");
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QCOMPARE(boxes_shown_.size(), 1);
+  QVERIFY(boxes_shown_.first().contains("2008040100002.BOX"));
+  QCOMPARE(ReadBytes(web + "/GamesOf20080401.htm"), std::string("published\r\n"));
+  QVERIFY(QFile::exists(web + "/GamesOf20080402.htm"));  // the day before it was written
+  QCOMPARE(Entries(Child<QListWidget>("List2")), QStringList({"20080401"}));
+  QVERIFY(Child<QPushButton>("Command1")->isEnabled());
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+  QCOMPARE(QDir(web).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
+}
+
+void TestForm1::unwritableTraceLogLeavesTheWindowUsable() {
+  // A folder where the log should be: it cannot be created, whoever runs the test.
+  QDir().mkpath(dir_->path() + "/boxtrace.txt");
+  window_ = MakeWindow();
+  QCOMPARE(boxes_shown_.size(), 1);
+  QVERIFY(boxes_shown_.first().contains("boxtrace.txt"));
+  QString boxes = dir_->path() + "/boxes";
+  WriteSeason(boxes);
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  QCOMPARE(Child<QListWidget>("List1")->count(), 3);
+}
+
+void TestForm1::resizingKeepsProportions() {
+  window_ = MakeWindow();
+  window_->resize(952, 908);
+  QTRY_COMPARE(Child<QPushButton>("Command1")->geometry(), QRect(64, 784, 242, 66));
+  QCOMPARE(Child<QLabel>("Label7")->geometry(), QRect(336, 512, 226, 66));
+}
+
+void TestForm1::exitTracesAndCloses() {
+  window_ = MakeWindow();
+  QTest::mouseClick(Child<QPushButton>("Command2"), Qt::LeftButton);
+  QVERIFY(!window_->isVisible());
+  QCOMPARE(TraceTexts(dir_->path()).last(), QString(" exit "));
+}
+
+}  // namespace gamefold
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  gamefold::TestForm1 test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "form1_test.moc"
