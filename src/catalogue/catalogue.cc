@@ -1,1 +1,178 @@
-// placeholder until written
+#include "catalogue/catalogue.h"
+
+#include <array>
+
+#include "core/numbers.h"
+
+namespace gamefold {
+
+namespace {
+
+constexpr int kFirstDayIndex = 101;
+constexpr int kLastDayIndex = 1231;
+// The first boxscore name gives the year only at its usual length, "YYYYMMDD" + five more
+// characters + ".box"; a day page name "GamesOf" + key + ".htm" is always 19 characters.
+constexpr size_t kBoxscoreNameLength = 17;
+constexpr size_t kDayPageNameLength = 19;
+
+// What is known of one day: a boxscore waits for it, or its page is already written. A page
+// wins over a boxscore.
+enum class DayMark : unsigned char { kNone, kBoxscore, kPage };
+
+// Indexed directly by day index; the slots below 101 stay unused.
+using DayMarks = std::array<DayMark, kLastDayIndex + 1>;
+
+Failure TypeMismatch() { return {13, "Type mismatch"}; }
+Failure SubscriptOutOfRange() { return {9, "Subscript out of range"}; }
+Failure Overflow() { return {6, "Overflow"}; }
+
+// Characters first..first+count-1 of name, counted from 1. A name shorter than that gives only
+// the characters it has (none when it ends before first), which then do not read as a number.
+std::string_view Characters(std::string_view name, size_t first, size_t count) {
+  if (first > name.size()) return {};
+  return name.substr(first - 1, count);
+}
+
+// The value of four ASCII digits, which both readings give alike; nothing for any other text.
+// Boxscore names nearly always hold four digits there, so the scan rarely parses a number.
+std::optional<int> FourDigits(std::string_view text) {
+  if (text.size() != 4) return std::nullopt;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// A year from a name, strictly read and rounded: 13 when not numeric, 6 when beyond 16 bits.
+bool ReadYear(std::string_view text, int* year, Failure* failure) {
+  std::optional<double> value = StrictNumber(text);
+  if (!value) {
+    *failure = TypeMismatch();
+    return false;
+  }
+  std::optional<int> rounded = ToInt16(*value);
+  if (!rounded) {
+    *failure = Overflow();
+    return false;
+  }
+  *year = *rounded;
+  return true;
+}
+
+// The day index of a name's month and day by the leading reading, rounded; 9 when it falls
+// outside the table, also when the text gives 0 (a letter, or a sign, which the reading skips).
+bool ReadDayIndex(std::string_view text, int* index, Failure* failure) {
+  std::optional<int> digits = FourDigits(text);
+  double value = digits ? *digits : RoundHalfEven(LeadingNumber(text));
+  if (!(value >= kFirstDayIndex && value <= kLastDayIndex)) {
+    *failure = SubscriptOutOfRange();
+    return false;
+  }
+  *index = static_cast<int>(value);
+  return true;
+}
+
+// Marks the day of one boxscore name. Names without a numeric stem (all up to and including
+// the first ".") take no part, nor do names whose characters 5-8 lie outside 101..1231.
+bool MarkBoxscore(std::string_view name, DayMarks* marks, Failure* failure) {
+  size_t point = name.find('.');
+  if (point == std::string_view::npos || !IsStrictNumber(name.substr(0, point + 1))) return true;
+  std::string_view month_day = Characters(name, 5, 4);
+  std::optional<int> digits = FourDigits(month_day);
+  std::optional<double> value = digits ? std::optional<double>(*digits) : StrictNumber(month_day);
+  if (!value) {
+    *failure = TypeMismatch();
+    return false;
+  }
+  if (!(*value > 100 && *value < 1232)) return true;
+  int index = 0;
+  if (!ReadDayIndex(month_day, &index, failure)) return false;
+  (*marks)[index] = DayMark::kBoxscore;
+  return true;
+}
+
+// The indicator for the two years; nothing when neither is known, which leaves it as shown.
+std::optional<Indicator> IndicatorFor(int boxscore_year, int page_year) {
+  if (page_year != 0) return boxscore_year == page_year ? kIndicatorMatched : kIndicatorNoMatch;
+  if (boxscore_year != 0) return kIndicatorMaybe;
+  return std::nullopt;
+}
+
+// The entry of a day: the year as plain decimal, then the day index as four digits.
+std::string EntryText(int year, int index) {
+  std::string entry = std::to_string(year);
+  entry += static_cast<char>('0' + index / 1000);
+  entry += static_cast<char>('0' + index / 100 % 10);
+  entry += static_cast<char>('0' + index / 10 % 10);
+  entry += static_cast<char>('0' + index % 10);
+  return entry;
+}
+
+// Reads the years, marks the days of both folders and lists the days that wait for a page.
+// On a failure it returns false at once, leaving in result what it had decided so far.
+bool ListWaitingDays(const std::vector<std::string>& input_names,
+                     const std::vector<std::string>& output_names, CatalogueResult* result) {
+  Failure* failure = &result->failure;
+  int boxscore_year = 0;
+  if (!ReadYear(Characters(input_names.front(), 1, 4), &boxscore_year, failure)) return false;
+  int page_year = 0;
+  if (!output_names.empty() && output_names.front().size() == kDayPageNameLength &&
+      !ReadYear(Characters(output_names.front(), 8, 4), &page_year, failure)) {
+    return false;
+  }
+
+  result->list_replaced = true;
+  result->entries.clear();
+  result->indicator = IndicatorFor(boxscore_year, page_year);
+
+  DayMarks marks{};
+  for (const std::string& name : input_names) {
+    if (!MarkBoxscore(name, &marks, failure)) return false;
+  }
+  // Pages are marked after boxscores so that a page hides its day whatever year it carries.
+  for (const std::string& name : output_names) {
+    if (name.size() != kDayPageNameLength) continue;
+    int index = 0;
+    if (!ReadDayIndex(Characters(name, 12, 4), &index, failure)) return false;
+    marks[index] = DayMark::kPage;
+  }
+
+  for (int index = kFirstDayIndex; index <= kLastDayIndex; ++index) {
+    if (marks[index] == DayMark::kBoxscore)
+      result->entries.push_back(EntryText(boxscore_year, index));
+  }
+  result->days_in = static_cast<long>(result->entries.size());
+  result->days_out = static_cast<long>(output_names.size());
+  return true;
+}
+
+}  // namespace
+
+CatalogueResult Get_Dates(const std::vector<std::string>& input_names,
+                          const std::vector<std::string>& output_names) {
+  CatalogueResult result;
+  result.trace.emplace_back(kTraceGettingDates);
+  if (input_names.empty()) {
+    result.end = CatalogueResult::End::kNoBoxscores;
+    result.trace.emplace_back(kTraceNoDates1);
+    return result;
+  }
+  const std::string& first_name = input_names.front();
+  if (first_name.size() != kBoxscoreNameLength) {
+    result.end = CatalogueResult::End::kFileError;
+    result.trace.push_back(std::string(kTraceFileError) + first_name);
+    result.trace.emplace_back(kTraceNoDates1);
+    return result;
+  }
+  if (!ListWaitingDays(input_names, output_names, &result)) {
+    result.end = CatalogueResult::End::kFailed;
+    return result;
+  }
+  result.end = CatalogueResult::End::kListed;
+  result.trace.emplace_back(kTraceEndedDates);
+  return result;
+}
+
+}  // namespace gamefold

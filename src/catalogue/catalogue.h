@@ -56,8 +56,9 @@ struct CatalogueResult {
   std::vector<std::string> trace;
 };
 
-/// Rebuilds the catalogue from the two folder listings (names only, in listing order): the game
+/// Rebuilds the catalogue from the two folder listings (byte names, in listing order): the game
 /// days whose boxscores are in the input folder and whose pages are not in the output folder.
+/// Characters missing from a short name read as not numeric.
 CatalogueResult Get_Dates(const std::vector<std::string>& input_names,
                           const std::vector<std::string>& output_names);
 

@@ -1,0 +1,129 @@
+#include "catalogue/catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace gamefold {
+namespace {
+
+using End = CatalogueResult::End;
+using Names = std::vector<std::string>;
+
+// A usual 17-character boxscore name of the given key.
+std::string Box(const std::string& key) { return key + "00001.box"; }
+
+TEST(Catalogue, ListsDaysWithoutPagesAndComparesYears) {
+  Names boxes{Box("20080401"), Box("20080402"), "2008040200002.BOX", Box("20080403")};
+  CatalogueResult matched = Get_Dates(boxes, {"GamesOf20080402.htm"});
+  EXPECT_EQ(matched.end, End::kListed);
+  EXPECT_TRUE(matched.list_replaced);
+  EXPECT_EQ(matched.entries, (Names{"20080401", "20080403"}));
+  EXPECT_EQ(matched.days_in, 2);
+  EXPECT_EQ(matched.days_out, 1);
+  EXPECT_EQ(matched.indicator, kIndicatorMatched);
+  EXPECT_EQ(matched.trace, (Names{" getting dates ", " ended dates "}));
+
+  CatalogueResult maybe = Get_Dates(boxes, {});
+  EXPECT_EQ(maybe.entries, (Names{"20080401", "20080402", "20080403"}));
+  EXPECT_EQ(maybe.days_out, 0);
+  EXPECT_EQ(maybe.indicator, kIndicatorMaybe);
+
+  // A page of another year still hides the same day.
+  CatalogueResult no_match = Get_Dates(boxes, {"GamesOf20070402.htm"});
+  EXPECT_EQ(no_match.entries, (Names{"20080401", "20080403"}));
+  EXPECT_EQ(no_match.indicator, kIndicatorNoMatch);
+
+  // Only the first page name gives the page year; a stray "GamesOf.htm" counts, marks nothing.
+  CatalogueResult stray = Get_Dates(boxes, {"GamesOf.htm", "GamesOf20080403.htm"});
+  EXPECT_EQ(stray.entries, (Names{"20080401", "20080402"}));
+  EXPECT_EQ(stray.days_out, 2);
+  EXPECT_EQ(stray.indicator, kIndicatorMaybe);
+
+  // Year 0 on both sides leaves the indicator alone; the year is written as plain decimal.
+  CatalogueResult year_zero = Get_Dates({Box("00000401")}, {});
+  EXPECT_EQ(year_zero.indicator, std::nullopt);
+  EXPECT_EQ(year_zero.entries, (Names{"00401"}));
+}
+
+TEST(Catalogue, ReadsMonthAndDayOfEveryNumericStem) {
+  Names boxes{Box("20081231"),  Box("20080100"),     Box("20081232"), Box("20080101"),
+              Box("20080231"),  Box("20070501"),     Box("20080501"),
+              "1234567.box",  // seven-digit stem: characters 5-8 are "567."
+              "2008-04-01.box", "2008040a00001.box", "20080403",      ".20080404.box",
+              "    0405.box"};  // leading blanks belong to a numeric stem
+  CatalogueResult result = Get_Dates(boxes, {});
+  EXPECT_EQ(result.end, End::kListed);
+  EXPECT_EQ(result.entries,
+            (Names{"20080101", "20080231", "20080405", "20080501", "20080567", "20081231"}));
+}
+
+TEST(Catalogue, EarlyReturnsKeepTheDisplay) {
+  CatalogueResult empty = Get_Dates({}, {"GamesOf20080402.htm"});
+  EXPECT_EQ(empty.end, End::kNoBoxscores);
+  EXPECT_EQ(empty.trace, (Names{" getting dates ", " ended dates from No Dates1 "}));
+
+  CatalogueResult short_name = Get_Dates({"200804010001.box", Box("20080402")}, {});
+  EXPECT_EQ(short_name.end, End::kFileError);
+  EXPECT_EQ(short_name.trace, (Names{" getting dates ", " File Error in Boxes 200804010001.box",
+                                     " ended dates from No Dates1 "}));
+  for (const CatalogueResult& result : {empty, short_name}) {
+    EXPECT_FALSE(result.list_replaced);
+    EXPECT_EQ(result.indicator, std::nullopt);
+    EXPECT_EQ(result.days_in, std::nullopt);
+    EXPECT_EQ(result.days_out, std::nullopt);
+  }
+}
+
+// Returns the failure number; checks the state that every failure leaves.
+int FailureOf(const Names& boxes, const Names& pages, bool list_replaced) {
+  CatalogueResult result = Get_Dates(boxes, pages);
+  EXPECT_EQ(result.end, End::kFailed);
+  EXPECT_EQ(result.list_replaced, list_replaced);
+  EXPECT_TRUE(result.entries.empty());
+  EXPECT_EQ(result.indicator.has_value(), list_replaced);
+  EXPECT_EQ(result.days_in, std::nullopt);
+  EXPECT_EQ(result.trace, Names{" getting dates "});
+  return result.failure.number;
+}
+
+TEST(Catalogue, FailuresLeaveWhatTheyHadDone) {
+  const Names first{Box("20080401")};
+  // Numeric stems too short for characters 5-8, down to names that end before character 5.
+  for (const char* name : {"1234.box", "123456.box", "1.b"}) {
+    EXPECT_EQ(FailureOf({Box("20080401"), name}, {}, true), 13) << name;
+  }
+  // "+101" passes the range test, but the leading reading takes no sign and gives 0.
+  EXPECT_EQ(FailureOf({Box("20080401"), "    +101.box"}, {}, true), 9);
+  for (const char* page : {"GamesOf2008Apr1.htm", "GamesOf20080100.htm", "GamesOf20081232.htm"}) {
+    EXPECT_EQ(FailureOf(first, {"GamesOf20080401.htm", page}, true), 9) << page;
+  }
+  // The years are read before the list is emptied and the indicator set.
+  EXPECT_EQ(FailureOf({"2oo80401000001.bo"}, {}, false), 13);
+  EXPECT_EQ(FailureOf(first, {"GamesOf2oo80401.htm"}, false), 13);
+  EXPECT_EQ(FailureOf({Box("9E990401")}, {}, false), 6);
+  EXPECT_EQ(FailureOf(first, {"GamesOf9E990401.htm"}, false), 6);
+
+  EXPECT_EQ(Get_Dates({"1234.box"}, {}).end, End::kFileError);
+  EXPECT_EQ(Get_Dates({Box("20080401"), "1234.box"}, {}).failure.description, "Type mismatch");
+  EXPECT_EQ(Get_Dates(first, {"GamesOf2008Apr1.htm"}).failure.description,
+            "Subscript out of range");
+  EXPECT_EQ(Get_Dates({Box("9E990401")}, {}).failure.description, "Overflow");
+}
+
+TEST(Catalogue, CountsBeyond16Bits) {
+  Names boxes;
+  for (int i = 0; i < 50000; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "2008%02d%02d%05d.box", 4 + i % 6, 1 + i / 6 % 28, i);
+    boxes.push_back(name);
+  }
+  CatalogueResult result = Get_Dates(boxes, Names(40000, "GamesOf.htm"));
+  EXPECT_EQ(result.days_in, 6 * 28);
+  EXPECT_EQ(result.days_out, 40000);
+}
+
+}  // namespace
+}  // namespace gamefold
