@@ -22,10 +22,12 @@ std::string Finish_Month(int day_of_week);
 
 /// Builds the index page from the output folder's listing of day pages ("GamesOf*.*" names, in
 /// listing order): a month calendar for every month with a page, of the year of the first usable
-/// name. Fails, writing nothing, when no name is usable.
+/// name. Names whose positions 12-15 are not four digits with a month 01-12 are passed over.
+/// Fails with 53 "no day page to index ..." and leaves out alone when no name gives a year.
 bool BuildIndexPage(const std::vector<std::string>& page_names, std::string* out, Failure* err);
 
-/// Builds the index page and replaces output_folder/GamesIndex.htm with it atomically.
+/// Builds the index page and replaces output_folder/GamesIndex.htm with it atomically; on any
+/// failure (the one of BuildIndexPage, naming the folder, or a write failure) the old index stays.
 bool WriteIndexPage(const std::string& output_folder, const std::vector<std::string>& page_names,
                     Failure* err);
 
