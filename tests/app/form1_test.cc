@@ -43,9 +43,8 @@ std::string Boxscore(const std::string& away, int away_runs, const std::string& 
                   runs);
     return std::string(line);
   };
-  return "LEAGUE REPORT\r\n"
-         "                                    R  H  E\r\n" +
-         team(away, away_runs) + "\r\n" + team(home, home_runs) +
+  // The runs field (3 characters) ends under the R of the header.
+  return "LEAGUE REPORT\r\n" + std::string(42, ' ') + "R  H  E\r\n" + team(away, away_runs) + "\r\n" + team(home, home_runs) +
          "\r\n"
          "Batting lines\r\n"
          "LEAGUE REPORT scoresheet\r\n"
@@ -263,7 +262,8 @@ void TestForm1::pickingAndProcessingWritesPages() {
   QVERIFY(QFile::exists(web + "/GamesOf20080402.htm"));
   QVERIFY(!QFile::exists(web + "/GamesOf20080403.htm"));
   std::string page = ReadBytes(web + "/GamesOf20080401.htm");
-  QVERIFY(page.find("<A HREF='#Cubs 5, Reds 3'>Cubs 5, Reds 3</A>\r\n") != std::string::npos);
+  QVERIFY2(page.find("<A HREF='#Cubs 5, Reds 3'>Cubs 5, Reds 3</A>\r\n") != std::string::npos,
+           page.c_str());
   QVERIFY(page.find("Sox &amp; &#39;Mets&#39; 4") != std::string::npos);
   QCOMPARE(Child<QListWidget>("List2")->count(), 0);
   QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080403"}));
@@ -290,7 +290,7 @@ void TestForm1::pickingAndProcessingWritesPages() {
     QVERIFY2(QFile::exists(web + "/" + QString::fromStdString(target)), target.c_str());
   }
   QCOMPARE(links, 2);
-  QCOMPARE(TraceTexts(dir_->path()).mid(-2),
+  QCOMPARE(TraceTexts(dir_->path()).last(2),
            QStringList({" starting indexes ", " back from indexing "}));
 }
 
@@ -311,7 +311,7 @@ void TestForm1::pickedDaysKeepTheirOrderAndCanRepeat() {
   QCOMPARE(Entries(Child<QListWidget>("List2")),
            QStringList({"20080403", "20080401", "20080401"}));
   QStringList trace = TraceTexts(dir_->path());
-  QCOMPARE(trace.mid(-2), QStringList({" Click a game day ", "20080401"}));
+  QCOMPARE(trace.last(2), QStringList({" Click a game day ", "20080401"}));
 }
 
 void TestForm1::inputFolderWithoutBoxscores() {
@@ -329,7 +329,7 @@ void TestForm1::inputFolderWithoutBoxscores() {
   QCOMPARE(Child<QListWidget>("List2")->count(), 0);
   QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("0"));
   QVERIFY(Child<QPushButton>("Command1")->isEnabled());  // the pickers never change it
-  QCOMPARE(TraceTexts(dir_->path()).mid(-2), QStringList({" change dir1 ", empty}));
+  QCOMPARE(TraceTexts(dir_->path()).last(2), QStringList({" change dir1 ", empty}));
 }
 
 void TestForm1::catalogueFailureShowsTheReport() {
@@ -342,7 +342,7 @@ void TestForm1::catalogueFailureShowsTheReport() {
   QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
   QCOMPARE(boxes_shown_.size(), 1);
   QVERIFY(boxes_shown_.first().startsWith("Error Encountered 13 Type mismatch\n"));
-  QCOMPARE(TraceTexts(dir_->path()).mid(-4),
+  QCOMPARE(TraceTexts(dir_->path()).last(4),
            QStringList({" change dir1 ", " getting dates ", " ended dates from No Dates2 ", boxes}));
 }
 
