@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev libgl-dev libgtest-dev
   xvfb xauth
-  chromium python3
+  chromium python3 fonts-liberation
 )
 if [ "${GAMEFOLD_FUZZ_DEPS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -12,7 +12,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QTimer>
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -65,7 +67,10 @@ void Form1::CreateControls() {
   setWindowTitle("Gamefold 04/04/2008");
   resize(kDesignWidth, kDesignHeight);
 
+  // The nearest face to the classic 8-point dialog font is an Arial-metric one; the system's
+  // sans serif is the fallback.
   QFont base = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  base.setFamilies({"Liberation Sans", "Arial", "Helvetica", base.family()});
   base.setPointSizeF(8.25);
   base.setWeight(QFont::Normal);
   setFont(base);
@@ -136,7 +141,12 @@ void Form1::CreateControls() {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setUniformItemSizes(true);
   }
-  List3->setStyleSheet("QListWidget::item { padding: 0px; }");
+  // The three choices fill the small box exactly: no scroll bars, long texts elided (each
+  // begins with its number) and shown whole in a tooltip.
+  List3->setStyleSheet("QListWidget::item { padding: 0px; margin: 0px; }");
+  List3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  List3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  List3->setTextElideMode(Qt::ElideRight);
 
   QWidget* previous = nullptr;
   for (QWidget* widget : std::initializer_list<QWidget*>{
@@ -176,14 +186,23 @@ void Form1::resizeEvent(QResizeEvent* event) {
     int left = qRound(t.left() * x_scale), top = qRound(t.top() * y_scale);
     int right = qRound((t.left() + t.width()) * x_scale);
     int bottom = qRound((t.top() + t.height()) * y_scale);
-    widget->setGeometry(left, top, right - left, bottom - top);
+    int width = right - left;
+    // A caption wider than its box (fonts differ from platform to platform) may run on to the
+    // right, where the window leaves room beside every label; it is never cut.
+    if (auto* caption = qobject_cast<QLabel*>(widget); caption != nullptr && caption != Label7) {
+      width = std::max(width, caption->sizeHint().width());
+    }
+    widget->setGeometry(left, top, width, bottom - top);
   }
   QWidget::resizeEvent(event);
 }
 
 void Form1::Form_Load() {
   txtDaysOut->setText("0");
-  for (std::string_view choice : kContentChoices) List3->addItem(FromBytes(choice));
+  for (std::string_view choice : kContentChoices) {
+    auto* item = new QListWidgetItem(FromBytes(choice), List3);
+    item->setToolTip(item->text());
+  }
   List3->setCurrentRow(0);
 
   Failure failure;
@@ -336,6 +355,11 @@ void Form1::List1_Click(int row) {
   List1->setCurrentRow(-1);
   List1->clearSelection();
   updating_lists_ = false;
+  // The view selects the row under the mouse once more when the button is released, after
+  // this handler; that row was not picked, so its highlight goes when the click is done.
+  QTimer::singleShot(0, List1, [list = List1] {
+    if (list->currentRow() < 0) list->clearSelection();
+  });
   Command1->setEnabled(List2->count() > 0);
 }
 
