@@ -1,1 +1,197 @@
-// placeholder until written
+#include "daypages/boxscore.h"
+
+#include "daypages/byte_scan.h"
+
+namespace gamefold {
+
+namespace {
+
+constexpr size_t kNotFound = std::string_view::npos;
+
+// The line-score header is the first line holding kLineScoreMark; its runs column begins where
+// kRunsColumnMark does, so that a team's 3-character runs field ends under the R.
+constexpr std::string_view kLineScoreMark = " R  H  E";
+constexpr std::string_view kRunsColumnMark = "  R  H  E";
+constexpr size_t kRunsFieldLength = 3;
+// A team's name stands in characters 6 to 20 of its line.
+constexpr size_t kTeamNameStart = 5;
+constexpr size_t kTeamNameLength = 15;
+
+std::string_view Field(std::string_view line, size_t start, size_t length) {
+  return start < line.size() ? line.substr(start, length) : std::string_view();
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == kNotFound) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Blanks are skipped and the digits from the start read up to the first other byte, so "  5"
+// gives 5 and "   " gives 0. Three bytes cannot overflow.
+int ReadRuns(std::string_view field) {
+  int runs = 0;
+  for (char c : field) {
+    if (c == ' ') continue;
+    if (c < '0' || c > '9') break;
+    runs = runs * 10 + (c - '0');
+  }
+  return runs;
+}
+
+void AppendTeam(std::string* title, std::string_view name, int runs) {
+  title->append(name);
+  title->push_back(' ');
+  title->append(std::to_string(runs));
+}
+
+std::optional<std::string> BuildTitle(std::string_view header, std::string_view first,
+                                      std::string_view second) {
+  size_t column = header.find(kRunsColumnMark);
+  if (column == kNotFound) return std::nullopt;
+  std::string_view first_name = TrimBlanks(Field(first, kTeamNameStart, kTeamNameLength));
+  std::string_view second_name = TrimBlanks(Field(second, kTeamNameStart, kTeamNameLength));
+  int first_runs = ReadRuns(Field(first, column, kRunsFieldLength));
+  int second_runs = ReadRuns(Field(second, column, kRunsFieldLength));
+  std::string title;
+  // A tie keeps the line score's order.
+  if (second_runs > first_runs) {
+    AppendTeam(&title, second_name, second_runs);
+    title.append(", ");
+    AppendTeam(&title, first_name, first_runs);
+  } else {
+    AppendTeam(&title, first_name, first_runs);
+    title.append(", ");
+    AppendTeam(&title, second_name, second_runs);
+  }
+  return title;
+}
+
+// An empty header is held by every line; letting it open sections would drop all the text.
+bool OpensSection(std::string_view header, std::string_view line) {
+  return !header.empty() && line.find(header) != kNotFound;
+}
+
+// The text of the line that begins at start: up to its LF or the end of the bytes, without
+// the CR that belongs to the line end (by the rule of SplitLines). *next is where the following
+// line begins, the size of the bytes after the last line.
+std::string_view LineAt(std::string_view bytes, size_t start, size_t* next) {
+  size_t line_feed = bytes.find('\n', start);
+  size_t end = line_feed == kNotFound ? bytes.size() : line_feed;
+  *next = line_feed == kNotFound ? end : end + 1;
+  if (end > start && bytes[end - 1] == '\r') --end;
+  return bytes.substr(start, end - start);
+}
+
+// Where the line that holds the byte at `at` begins.
+size_t LineStart(std::string_view bytes, size_t at) {
+  size_t line_feed = bytes.rfind('\n', at);
+  return line_feed == kNotFound ? 0 : line_feed + 1;
+}
+
+// Whole lines without the last one's line end: what stays is those lines joined by their own
+// line ends.
+std::string_view WithoutLastLineEnd(std::string_view lines) {
+  if (!lines.empty() && lines.back() == '\n') {
+    lines.remove_suffix(1);
+    if (!lines.empty() && lines.back() == '\r') lines.remove_suffix(1);
+  } else if (!lines.empty() && lines.back() == '\r') {
+    lines.remove_suffix(1);  // a CR that is the file's last byte
+  }
+  return lines;
+}
+
+// The title from the bytes: the mark holds no line end, so its first occurrence lies in the
+// first line that holds it.
+std::optional<std::string> FindTitle(std::string_view bytes) {
+  size_t mark = scan::Find(bytes, kLineScoreMark, 0);
+  if (mark == kNotFound) return std::nullopt;
+  size_t next = 0;
+  std::string_view header = LineAt(bytes, LineStart(bytes, mark), &next);
+  if (next == bytes.size()) return std::nullopt;
+  std::string_view first = LineAt(bytes, next, &next);
+  if (next == bytes.size()) return std::nullopt;
+  return BuildTitle(header, first, LineAt(bytes, next, &next));
+}
+
+// The kept pieces of text when no section is chosen: the first line, and the separator when the
+// second line would open a section.
+void KeepFirstLine(std::string_view text, std::string_view header, size_t after_header,
+                   std::vector<std::string_view>* pieces) {
+  pieces->push_back(header);
+  if (after_header == text.size()) return;
+  size_t next = 0;
+  if (OpensSection(header, LineAt(text, after_header, &next))) {
+    pieces->push_back(kSectionSeparator);
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> ReadGameTitle(const std::vector<std::string_view>& lines) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].find(kLineScoreMark) == kNotFound) continue;
+    if (i + 2 >= lines.size()) return std::nullopt;
+    return BuildTitle(lines[i], lines[i + 1], lines[i + 2]);
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string_view> ReadGameLines(const std::vector<std::string_view>& lines,
+                                            int content_choice) {
+  std::vector<std::string_view> kept;
+  if (lines.empty()) return kept;
+  std::string_view header = lines.front();
+  kept.push_back(header);
+  int sections = 1;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    if (OpensSection(header, lines[i])) {
+      ++sections;
+      kept.push_back(kSectionSeparator);
+    }
+    // The separator stays also before the first section that is not kept.
+    if (sections > content_choice) break;
+    kept.push_back(lines[i]);
+  }
+  return kept;
+}
+
+void FillGame(Game* game, int content_choice, std::string_view file_name) {
+  std::string_view text(game->text.data(), game->text.size());
+  std::optional<std::string> title = FindTitle(text);
+  game->title.assign(title ? std::string_view(*title) : file_name);
+  std::vector<std::string_view>& pieces = game->pieces;
+  pieces.clear();
+  if (text.empty()) return;
+  size_t from = 0;
+  std::string_view header = LineAt(text, 0, &from);
+  if (content_choice < 1) {
+    KeepFirstLine(text, header, from, &pieces);
+    return;
+  }
+  // The sections are found by searching the bytes for the header, not each line for it; the
+  // lines between stay whole in one piece.
+  size_t piece_start = 0;
+  int sections = 1;
+  size_t hit = header.empty() ? kNotFound : scan::Find(text, header, from);
+  for (; hit != kNotFound; hit = scan::Find(text, header, from)) {
+    size_t start = LineStart(text, hit);
+    std::string_view line = LineAt(text, start, &from);
+    // A hit that runs into the line end (its CR) lies in no line.
+    if (hit + header.size() > start + line.size()) continue;
+    pieces.push_back(WithoutLastLineEnd(text.substr(piece_start, start - piece_start)));
+    pieces.push_back(kSectionSeparator);
+    if (++sections > content_choice) return;
+    piece_start = start;
+  }
+  pieces.push_back(WithoutLastLineEnd(text.substr(piece_start)));
+}
+
+Game ReadGame(std::vector<char> bytes, int content_choice, std::string_view file_name) {
+  Game game;
+  game.text = std::move(bytes);
+  FillGame(&game, content_choice, file_name);
+  return game;
+}
+
+}  // namespace gamefold

@@ -16,11 +16,13 @@ inline constexpr std::string_view kSectionSeparator = " ";
 struct Game {
   /// "Cubs 5, Reds 3", winner first; the bare file name when the file has no usable line score.
   std::string title;
-  /// The file's bytes. A vector, not a string, so that moving a Game keeps `lines` valid.
+  /// The file's bytes. A vector, not a string, so that moving a Game keeps `pieces` valid.
   std::vector<char> text;
-  /// The kept lines in file order, each a view into `text` or kSectionSeparator; the end marker
-  /// is not stored.
-  std::vector<std::string_view> lines;
+  /// The kept text in file order: pieces of whole lines, each a view into `text` that holds
+  /// the lines joined by their own line ends (the last line's end left out), and
+  /// kSectionSeparator before each kept section after the first. Keeping runs of lines rather
+  /// than lines lets the page copy them in bulk. The end marker is not stored.
+  std::vector<std::string_view> pieces;
 
   Game() = default;
   Game(Game&&) = default;
@@ -39,7 +41,12 @@ std::optional<std::string> ReadGameTitle(const std::vector<std::string_view>& li
 std::vector<std::string_view> ReadGameLines(const std::vector<std::string_view>& lines,
                                             int content_choice);
 
-/// Makes one game of a boxscore's bytes: title (or file_name) and kept lines.
+/// Makes one game of a boxscore's bytes: title (or file_name) and the pieces of the kept text,
+/// which are the lines that ReadGameLines keeps.
 Game ReadGame(std::vector<char> bytes, int content_choice, std::string_view file_name);
+
+/// Does what ReadGame does for the bytes already in game->text, reusing the memory that the
+/// game's title and pieces hold.
+void FillGame(Game* game, int content_choice, std::string_view file_name);
 
 }  // namespace gamefold

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,6 @@ namespace gamefold {
 std::string HeadingDate(std::string_view key);
 
 /// Appends the whole day page of key and its games to out, every line ending in CR LF.
-void WriteDayPage(std::string* out, std::string_view key, const std::vector<Game>& games);
+void WriteDayPage(std::string* out, std::string_view key, std::span<const Game> games);
 
 }  // namespace gamefold

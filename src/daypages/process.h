@@ -35,7 +35,7 @@ struct ProcessEvents {
 /// Writes the day page of key: reads the day's boxscores (by name from input_names, in
 /// input_folder), builds the page and replaces output_folder/GamesOf<key>.htm atomically. On
 /// failure nothing is written, an existing page stays as it was, and err names the cause and
-/// the file.
+/// the file. Keeps its buffers (about one day's files and page) for the thread's next call.
 bool ProcessDay(const std::string& input_folder, const std::vector<std::string>& input_names,
                 const std::string& output_folder, std::string_view key, int content_choice,
                 const ProcessEvents& events, Failure* err);
