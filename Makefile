@@ -2,9 +2,10 @@
 # make test  installs what is missing, builds, and runs every test
 BUILD ?= build
 SANITIZE ?= OFF
+FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test sanitize-test bench fuzz clean
+.PHONY: all deps configure build run test sanitize-test bench fuzz fuzz-build fuzz-smoke clean
 
 all: build
 
@@ -23,9 +24,29 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure
 
+# Season-sized benchmarks in an optimised build of their own; prints the tables.
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DGAMEFOLD_GUI=OFF
+	cmake --build build-bench
+	build-bench/bench/batch_bench
+	@if [ -x build-bench/bench/catalogue_bench ]; then build-bench/bench/catalogue_bench; fi
+
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test:
 	$(MAKE) test BUILD=build-sanitize SANITIZE=ON
+
+# The libFuzzer targets, built with clang in build-fuzz; each runs FUZZ_SECONDS, one at a time.
+fuzz-build:
+	@GAMEFOLD_FUZZ_DEPS=1 tools/install-deps.sh
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DGAMEFOLD_FUZZ=ON -DGAMEFOLD_GUI=OFF
+	cmake --build build-fuzz --target fuzzers
+
+fuzz: fuzz-build
+	fuzz/run.sh $(FUZZ_SECONDS)
+
+# A short run of every target: replays the kept findings, then fuzzes 10 s each.
+fuzz-smoke: fuzz-build
+	fuzz/run.sh 10
 
 clean:
 	rm -rf build build-sanitize build-fuzz build-bench

@@ -150,7 +150,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, Fail
 
 void RemoveStaleTemporaries(const std::string& path) {
   std::string folder(FolderOf(path));
-  std::string prefix = "." + std::string(NameOf(path)) + std::string(kTemporaryMarker);
+  // Built by appends: GCC 12 at -O3 takes "." + std::string(...) for an overlapping copy.
+  std::string prefix = ".";
+  prefix.append(NameOf(path)).append(kTemporaryMarker);
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return;
   while (dirent* entry = ::readdir(dir)) {

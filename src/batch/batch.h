@@ -1,0 +1,39 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace gamefold {
+
+/// Exit statuses of gamefold-batch.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+/// One call of gamefold-batch, as its arguments ask for it.
+struct BatchCommand {
+  enum class Kind { kHelp, kVersion, kList, kProcess, kIndex };
+  Kind kind = Kind::kHelp;
+  int content_choice = 1;
+  bool write_index = false;
+  std::string input_folder;
+  std::string output_folder;
+  std::vector<std::string> keys;
+};
+
+/// Reads the arguments (without the program name) into command; false on bad usage, with what
+/// is wrong in *problem.
+bool ParseBatchArguments(const std::vector<std::string>& args, BatchCommand* command,
+                         std::string* problem);
+
+/// Runs a parsed command: results on out, messages (and, when show_progress, a progress bar) on
+/// err. Returns the exit status.
+int RunBatchCommand(const BatchCommand& command, std::ostream& out, std::ostream& err,
+                    bool show_progress);
+
+/// Parses and runs; bad usage prints the problem and the usage text on err and gives kExitUsage.
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             bool show_progress);
+
+}  // namespace gamefold

@@ -1,0 +1,380 @@
+#include "batch/batch.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "core/folder_listing.h"
+#include "core/game_day.h"
+#include "core/text_file.h"
+#include "daypages/boxscore.h"
+#include "daypages/process.h"
+#include "monthindex/index_page.h"
+#include "support/temp_dir.h"
+
+namespace gamefold {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+constexpr std::string_view kUsageStart = "usage: gamefold-batch list INPUT OUTPUT\n";
+
+// A small boxscore of three sections whose line score gives the title "away 5, home 3" style.
+std::string Boxscore(std::string away, int away_runs, std::string home, int home_runs) {
+  auto team_line = [](std::string name, int runs) {
+    name.resize(15, ' ');
+    std::string field = std::to_string(runs);
+    field.insert(0, 3 - field.size(), ' ');
+    return "     " + name + "  0  0  0  " + field + "  7  0";
+  };
+  std::string text;
+  AppendLine(&text, "TEST LEAGUE REPORT");
+  AppendLine(&text, std::string(20, ' ') + "  1  2  3    R  H  E");
+  AppendLine(&text, team_line(away, away_runs));
+  AppendLine(&text, team_line(home, home_runs));
+  AppendLine(&text, "Attendance...... 30,000");
+  AppendLine(&text, "\fTEST LEAGUE REPORT scoresheet");
+  AppendLine(&text, "1 Smith cf   K   6-3");
+  AppendLine(&text, "TEST LEAGUE REPORT log");
+  AppendLine(&text, "Smith strikes out.");
+  return text;
+}
+
+struct Outcome {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+Outcome RunArgs(const std::vector<std::string>& args, bool progress = false) {
+  std::ostringstream out, err;
+  Outcome run;
+  run.status = RunBatch(args, out, err, progress);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+std::vector<std::string> Listing(const std::string& folder, std::string_view pattern) {
+  std::vector<std::string> names;
+  Failure ignored;
+  ListFolder(folder, pattern, &names, &ignored);
+  return names;
+}
+
+// Two games on 1 April, one on 2 April, one on 3 April 2008.
+class BatchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(in_ / "2008040100001.BOX", Boxscore("Reds", 3, "Cubs", 5));
+    WriteBytes(in_ / "2008040100002.BOX", Boxscore("Mets", 4, "Expos", 4));
+    WriteBytes(in_ / "2008040200001.BOX", Boxscore("Cubs", 12, "Reds", 0));
+    WriteBytes(in_ / "2008040300001.BOX", Boxscore("Expos", 1, "Mets", 2));
+  }
+
+  // The page of key as the window writes it, through the same ProcessDay.
+  std::string WindowPage(std::string_view key, int content_choice) {
+    Failure err;
+    EXPECT_TRUE(ProcessDay(in_.path(), Listing(in_.path(), kBoxscorePattern), window_.path(), key,
+                           content_choice, ProcessEvents(), &err))
+        << err.description;
+    return ReadBytes(window_ / DayPageName(key));
+  }
+
+  std::string Page(std::string_view key) { return ReadBytes(out_ / DayPageName(key)); }
+
+  TempDir in_, out_, window_;
+};
+
+TEST(BatchArguments, ReadsEachCommandAndRejectsBadUsage) {
+  BatchCommand command;
+  std::string problem;
+  ASSERT_TRUE(ParseBatchArguments(
+      {"process", "--content", "3", "in", "--index", "out", "20080402", "20080401", "20080402"},
+      &command, &problem));
+  EXPECT_EQ(BatchCommand::Kind::kProcess, command.kind);
+  EXPECT_EQ(3, command.content_choice);
+  EXPECT_TRUE(command.write_index);
+  EXPECT_EQ("in", command.input_folder);
+  EXPECT_EQ("out", command.output_folder);
+  EXPECT_EQ((std::vector<std::string>{"20080402", "20080401", "20080402"}), command.keys);
+
+  ASSERT_TRUE(
+      ParseBatchArguments({"process", "--content=2", "--", "-in", "out"}, &command, &problem));
+  EXPECT_EQ(2, command.content_choice);
+  EXPECT_FALSE(command.write_index);
+  EXPECT_EQ("-in", command.input_folder);
+  EXPECT_TRUE(command.keys.empty());
+
+  ASSERT_TRUE(ParseBatchArguments({"index", "out"}, &command, &problem));
+  EXPECT_EQ(BatchCommand::Kind::kIndex, command.kind);
+  EXPECT_EQ("out", command.output_folder);
+  ASSERT_TRUE(ParseBatchArguments({"list", "in", "--help"}, &command, &problem));
+  EXPECT_EQ(BatchCommand::Kind::kHelp, command.kind);
+
+  struct Bad {
+    std::vector<std::string> args;
+    std::string problem;
+  };
+  const Bad bad[] = {
+      {{}, "no command given"},
+      {{"show", "in", "out"}, "unknown command show"},
+      {{"list", "in"}, "list needs INPUT and OUTPUT"},
+      {{"list", "in", "out", "20080401"}, "list: too many arguments"},
+      {{"list", "--index", "in", "out"}, "unknown option --index"},
+      {{"index"}, "index needs OUTPUT"},
+      {{"process", "--content", "4", "in", "out"}, "--content needs 1, 2 or 3, not \"4\""},
+      {{"process", "in", "out", "--content"}, "--content needs 1, 2 or 3"},
+      {{"process", "--quiet", "in", "out"}, "unknown option --quiet"},
+      {{"process", "in", "out", "2008041"}, "\"2008041\" is not a game-day key YYYYMMDD"},
+      {{"process", "in", "out", "2008O401"}, "\"2008O401\" is not a game-day key YYYYMMDD"},
+      {{"process", "in", "out", "20081301"}, "\"20081301\" is not a game-day key YYYYMMDD"},
+      {{"--version", "x"}, "unknown command --version"},
+  };
+  for (const Bad& one : bad) {
+    EXPECT_FALSE(ParseBatchArguments(one.args, &command, &problem)) << one.problem;
+    EXPECT_EQ(one.problem, problem);
+  }
+
+  Outcome run = RunArgs({"list", "in"});
+  EXPECT_EQ(kExitUsage, run.status);
+  EXPECT_EQ("", run.out);
+  const std::string kProblem = "gamefold-batch: list needs INPUT and OUTPUT\n";
+  EXPECT_EQ(kProblem + std::string(kUsageStart),
+            run.err.substr(0, kProblem.size() + kUsageStart.size()));
+  run = RunArgs({"--help"});
+  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ(kUsageStart, run.out.substr(0, kUsageStart.size()));
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ("gamefold-batch " GAMEFOLD_VERSION "\n", RunArgs({"--version"}).out);
+}
+
+TEST_F(BatchTest, ListPrintsTheWaitingDaysAndTheCounters) {
+  Outcome run = RunArgs({"list", in_.path(), out_.path()});
+  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ("20080401\n20080402\n20080403\n", run.out);
+  EXPECT_EQ("3 days to process, 0 days processed, year MAYBE\n", run.err);
+
+  WriteBytes(out_ / "GamesOf20080402.htm", "");
+  run = RunArgs({"list", in_.path(), out_.path()});
+  EXPECT_EQ("20080401\n20080403\n", run.out);
+  EXPECT_EQ("2 days to process, 1 days processed, year MATCHED\n", run.err);
+
+  WriteBytes(out_ / "GamesOf20070403.htm", "");
+  run = RunArgs({"list", in_.path(), out_.path()});
+  EXPECT_EQ("20080401\n", run.out);
+  EXPECT_EQ("1 days to process, 2 days processed, year NO MATCH\n", run.err);
+}
+
+TEST_F(BatchTest, ListEndsEarlyOrFailsAsTheCatalogueDoes) {
+  TempDir empty;
+  Outcome run = RunArgs({"list", empty.path(), out_.path()});
+  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ("No boxscore files (*.BOX) in " + empty.path() + ": no days listed\n", run.err);
+
+  WriteBytes(in_ / "2008.BOX", "");  // first in the listing, and not 17 characters long
+  run = RunArgs({"list", in_.path(), out_.path()});
+  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ(
+      "File Error in Boxes 2008.BOX: the first boxscore name is not 17 characters long, so no "
+      "days are listed\n",
+      run.err);
+  std::filesystem::remove(in_ / "2008.BOX");
+
+  WriteBytes(out_ / "GamesOfYYYYMMDD.htm", "");  // a page name of 19 characters without a year
+  run = RunArgs({"list", in_.path(), out_.path()});
+  EXPECT_EQ(kExitFailure, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ("Error Encountered 13 Type mismatch\n", run.err);
+}
+
+TEST_F(BatchTest, ProcessWritesTheWindowsPagesForTheKeysGiven) {
+  Outcome run = RunArgs({"process", "--content", "2", in_.path(), out_.path(), "20080403",
+                         "20080401", "20080401", "20080409"});
+  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ("1 days to process, 3 days processed, year MATCHED\n", run.err);
+  EXPECT_NE(std::string::npos, Page("20080401")
+                                   .find("<A NAME='Cubs 5, Reds 3'>Cubs 5, Reds 3</A>"
+                                         "\r\n"));
+  for (const char* key : {"20080401", "20080403", "20080409"}) {
+    EXPECT_EQ(WindowPage(key, 2), Page(key)) << key;
+  }
+  EXPECT_FALSE(std::filesystem::exists(out_ / "GamesOf20080402.htm"));
+  EXPECT_FALSE(std::filesystem::exists(out_ / kIndexPageName));
+}
+
+TEST_F(BatchTest, ProcessWithoutKeysDoesEveryListedDayAndTheIndex) {
+  const std::string kOldPage = "kept as it was\r\n";
+  WriteBytes(out_ / "GamesOf20080402.htm", kOldPage);
+  Outcome run = RunArgs({"process", "--content", "3", "--index", in_.path(), out_.path()}, true);
+  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ("", run.out);
+  // On a terminal the bar redraws itself and ends its line before the counters.
+  const std::string kLastBar = "\r[" + std::string(30, '#') + "] 2/2 days, 3/3 games\n";
+  EXPECT_EQ(kLastBar + "0 days to process, 3 days processed, year MATCHED\n",
+            run.err.substr(run.err.rfind('\r')));
+  EXPECT_EQ(WindowPage("20080401", 3), Page("20080401"));
+  EXPECT_EQ(WindowPage("20080403", 3), Page("20080403"));
+  EXPECT_EQ(kOldPage, Page("20080402"));
+
+  std::string index;
+  Failure err;
+  ASSERT_TRUE(BuildIndexPage(Listing(out_.path(), kDayPagePattern), &index, &err));
+  EXPECT_EQ(index, ReadBytes(out_ / kIndexPageName));
+  EXPECT_NE(std::string::npos, index.find("<A HREF=GamesOf20080403.htm>\r\n03</A>\r\n"));
+
+  // Nothing left to do: no page is touched, and the index is written all the same.
+  std::filesystem::remove(out_ / kIndexPageName);
+  run = RunArgs({"process", "--index", in_.path(), out_.path()});
+  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ("0 days to process, 3 days processed, year MATCHED\n", run.err);
+  EXPECT_EQ(WindowPage("20080401", 3), Page("20080401"));
+  EXPECT_EQ(index, ReadBytes(out_ / kIndexPageName));
+}
+
+TEST_F(BatchTest, IndexWritesTheWindowsIndexOfTheOutputFolder) {
+  Outcome run = RunArgs({"index", out_.path()});
+  EXPECT_EQ(kExitFailure, run.status);
+  EXPECT_EQ(1, std::count(run.err.begin(), run.err.end(), '\n'));
+  EXPECT_NE(std::string::npos, run.err.find(out_.path())) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(out_ / kIndexPageName));
+
+  WriteBytes(out_ / "GamesOf20080501.htm", "");
+  WriteBytes(out_ / "GamesOf20080614.htm", "");
+  run = RunArgs({"index", out_.path()});
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(kExitSuccess, run.status);
+  std::string index;
+  Failure err;
+  ASSERT_TRUE(BuildIndexPage({"GamesOf20080501.htm", "GamesOf20080614.htm"}, &index, &err));
+  EXPECT_EQ(index, ReadBytes(out_ / kIndexPageName));
+}
+
+// Every failure is one line naming the cause and the file, exit status 1, nothing on stdout.
+void ExpectFailure(const Outcome& run, const std::string& line) {
+  EXPECT_EQ(kExitFailure, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ(line + "\n", run.err);
+}
+
+TEST_F(BatchTest, BadFoldersFailWithOneLineNamingTheFile) {
+  std::string missing = in_ / "missing";
+  ExpectFailure(
+      RunArgs({"list", missing, out_.path()}),
+      "Error Encountered 53 cannot list the folder " + missing + ": No such file or directory");
+  ExpectFailure(
+      RunArgs({"process", missing, out_.path(), "20080401"}),
+      "Error Encountered 53 cannot list the folder " + missing + ": No such file or directory");
+  ExpectFailure(
+      RunArgs({"process", in_.path(), missing}),
+      "Error Encountered 53 cannot list the folder " + missing + ": No such file or directory");
+  ExpectFailure(RunArgs({"index", missing}), "Error Encountered 53 cannot list the folder " +
+                                                 missing + ": No such file or directory");
+  std::string file = in_ / "2008040100001.BOX";
+  ExpectFailure(
+      RunArgs({"process", in_.path(), file, "20080401"}),
+      "Error Encountered 76 cannot write " + file + "/GamesOf20080401.htm: Not a directory");
+
+  // A boxscore that cannot be read, whoever runs the test: reading the memory of the reading
+  // process at address 0 fails. The days before it keep their pages, the day itself its old one.
+  const std::string kOldPage = "kept as it was\r\n";
+  WriteBytes(out_ / "GamesOf20080403.htm", kOldPage);
+  std::filesystem::create_symlink("/proc/self/mem", in_ / "2008040300002.BOX");
+  ExpectFailure(
+      RunArgs({"process", in_.path(), out_.path(), "20080401", "20080403", "20080402"}),
+      "Error Encountered 75 cannot read " + (in_ / "2008040300002.BOX") + ": Input/output error");
+  EXPECT_FALSE(Page("20080401").empty());
+  EXPECT_EQ(kOldPage, Page("20080403"));
+  EXPECT_FALSE(std::filesystem::exists(out_ / "GamesOf20080402.htm"));
+}
+
+// The built program, run as a user runs it from a shell.
+class BatchProgramTest : public ::testing::Test {
+ protected:
+  Outcome Shell(const std::string& command) {
+    std::string line = "cd '" + cwd_.path() + "' && " + command + " >'" + (cwd_ / "stdout") +
+                       "' 2>'" + (cwd_ / "stderr") + "'";
+    int status = std::system(line.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(cwd_ / "stdout"),
+            ReadBytes(cwd_ / "stderr")};
+  }
+
+  TempDir cwd_, in_, out_;
+};
+
+// The sample season is the data of `make run` and of the benchmark: its boxscores must read as
+// games, with three sections, and the same seed must give the same files.
+TEST_F(BatchProgramTest, MakesTheSameReadableSeasonFromASeed) {
+  const std::string make = GAMEFOLD_MAKE_SEASON_PROGRAM;
+  TempDir again;
+  ASSERT_EQ(0, Shell(make + " --seed 5 --year 2011 --days 2 " + in_.path()).status);
+  ASSERT_EQ(0, Shell(make + " --seed 5 --year 2011 --days 2 " + again.path()).status);
+  std::vector<std::string> names = Listing(in_.path(), kBoxscorePattern);
+  ASSERT_EQ(27u, names.size());
+  EXPECT_EQ("2011040100001.BOX", names.front());
+  EXPECT_EQ("2011040200014.BOX", names.back());
+  for (const std::string& name : names) {
+    std::string text = ReadBytes(in_ / name);
+    EXPECT_EQ(text, ReadBytes(again / name)) << name;
+    EXPECT_TRUE(text.size() >= 10000 && text.size() <= 30000) << name << " " << text.size();
+    std::vector<std::string_view> lines = SplitLines(text);
+    EXPECT_TRUE(ReadGameTitle(lines).has_value()) << name;
+    EXPECT_EQ(3, std::count_if(lines.begin(), lines.end(),
+                               [&](std::string_view line) {
+                                 return line.find(lines.front()) != std::string_view::npos;
+                               }))
+        << name;
+  }
+  ASSERT_EQ(0, Shell(make + " --seed 6 --year 2011 --days 1 " + again.path()).status);
+  EXPECT_NE(ReadBytes(in_ / names.front()), ReadBytes(again / names.front()));
+  EXPECT_EQ(2, Shell(make + " --days 0 " + again.path()).status);
+}
+
+TEST_F(BatchProgramTest, RunsASampleWeekLikeTheWindow) {
+  const std::string batch = GAMEFOLD_BATCH_PROGRAM;
+  Outcome made = Shell(std::string(GAMEFOLD_MAKE_SEASON_PROGRAM) + " --days 7 " + in_.path());
+  ASSERT_EQ(0, made.status) << made.err;
+  std::vector<std::string> names = Listing(in_.path(), kBoxscorePattern);
+  EXPECT_EQ(94u, names.size());  // 13 and 14 games by turns
+
+  Outcome run = Shell(batch + " list " + in_.path() + " " + out_.path());
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("20080401\n20080402\n20080403\n20080404\n20080405\n20080406\n20080407\n", run.out);
+  EXPECT_EQ("7 days to process, 0 days processed, year MAYBE\n", run.err);
+
+  // stderr is a file here, not a terminal: no progress bar.
+  run = Shell(batch + " process --content 3 --index " + in_.path() + " " + out_.path());
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ("0 days to process, 7 days processed, year MATCHED\n", run.err);
+  TempDir window;
+  for (int day = 1; day <= 7; ++day) {
+    std::string key = "2008040" + std::to_string(day);
+    Failure err;
+    ASSERT_TRUE(ProcessDay(in_.path(), names, window.path(), key, 3, ProcessEvents(), &err));
+    EXPECT_EQ(ReadBytes(window / DayPageName(key)), ReadBytes(out_ / DayPageName(key))) << key;
+  }
+  EXPECT_TRUE(std::filesystem::exists(out_ / kIndexPageName));
+  // The window's own files stay out of it.
+  EXPECT_FALSE(std::filesystem::exists(cwd_ / "DOD_box.txt"));
+  EXPECT_FALSE(std::filesystem::exists(cwd_ / "boxtrace.txt"));
+
+  EXPECT_EQ(1, Shell(batch + " index " + (in_ / "missing")).status);
+  run = Shell(batch + " process " + in_.path());
+  EXPECT_EQ(2, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_NE(std::string::npos, run.err.find(kUsageStart));
+}
+
+}  // namespace
+}  // namespace gamefold
