@@ -1,0 +1,211 @@
+#!/usr/bin/env python3
+"""Opens pages written from a sample season in Debian's chromium, headless, and checks them from
+the DOM the browser built: the contents links reach their games, the index links open existing
+day pages, the day pages link back to the index, and hostile team names stay text. Keeps a
+screenshot of each page in the artifacts folder. Fails, never skips, when chromium is missing."""
+
+import argparse
+import html.parser
+import json
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+import urllib.parse
+
+CHROMIUM_FLAGS = [
+    "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+    "--disable-background-networking", "--disable-component-update", "--disable-sync",
+]
+CHROMIUM_TIMEOUT = 90  # seconds a run; a hung browser must not hang the suite
+# Every element the page writers produce; anything else came from a boxscore.
+PAGE_ELEMENTS = {"html", "head", "title", "link", "body", "table", "tbody", "tr", "td", "a", "u",
+                 "font", "hr", "pre", "br"}
+HOSTILE_KEY = "20080420"
+# The line score gives a team name 15 columns: the title holds the cut name, the text all of it.
+HOSTILE_TITLE = "Sox & 'Cubs' 5, <script>x</scri 3"
+HOSTILE_LINES = ["Umpires: <script>x</script> & \"Sox & 'Cubs'\"",
+                 "A line that tries to leave its block: </PRE><img src=x onerror=alert(1)>"]
+
+
+class TestFailure(Exception):
+    pass
+
+
+class DomReader(html.parser.HTMLParser):
+    """A dumped DOM's element names, its links with their text, and the text of each <pre>."""
+
+    def __init__(self, dom):
+        super().__init__(convert_charrefs=True)
+        self.elements, self.links, self.blocks = [], [], []
+        self._link = self._block = None
+        self.feed(dom)
+        self.close()
+
+    def handle_starttag(self, tag, attrs):
+        self.elements.append(tag)
+        if tag == "a":
+            self._link = [dict(attrs), ""]
+        elif tag == "pre":
+            self._block = ""
+
+    def handle_endtag(self, tag):
+        if tag == "a" and self._link is not None:
+            self.links.append(tuple(self._link))
+            self._link = None
+        elif tag == "pre" and self._block is not None:
+            self.blocks.append(self._block)
+            self._block = None
+
+    def handle_data(self, data):
+        if self._link is not None:
+            self._link[1] += data
+        if self._block is not None:
+            self._block += data
+
+
+class Browser:
+    def __init__(self, program, work):
+        self.program, self.work = program, work
+
+    def run(self, *args):
+        # A fresh profile each run: nothing carries over from one page to the next.
+        profile = tempfile.mkdtemp(prefix="profile-", dir=self.work)
+        command = [self.program, *CHROMIUM_FLAGS, f"--user-data-dir={profile}", *args]
+        try:
+            done = subprocess.run(command, capture_output=True, timeout=CHROMIUM_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            raise TestFailure(f"chromium took over {CHROMIUM_TIMEOUT} s: {command}")
+        if done.returncode != 0:
+            raise TestFailure(f"chromium failed ({done.returncode}): {done.stderr.decode()[-2000:]}")
+        return done.stdout.decode("utf-8")
+
+    def dom(self, page):
+        return DomReader(self.run("--dump-dom", page.as_uri()))
+
+    def follow_links(self, probe, page):
+        """What link_probe.htm reports for page: its links, where they lead, its anchors."""
+        url = probe.as_uri() + "#" + urllib.parse.quote(page.as_uri(), safe="")
+        dom = DomReader(self.run("--allow-file-access-from-files", "--virtual-time-budget=10000",
+                                 "--dump-dom", url))
+        try:
+            return json.loads(dom.blocks[0])
+        except (IndexError, ValueError):
+            raise TestFailure(f"the link probe did not run on {page.name}: {dom.blocks[:1]}")
+
+    def screenshot(self, page, png):
+        self.run("--window-size=1100,1400", "--hide-scrollbars", f"--screenshot={png}",
+                 page.as_uri())
+        if not png.is_file() or png.stat().st_size == 0:
+            raise TestFailure(f"no screenshot of {page.name} in {png}")
+
+
+def target_file(url):
+    return pathlib.Path(urllib.parse.unquote(urllib.parse.urlsplit(url).path))
+
+
+def check(condition, message, failures):
+    if not condition:
+        failures.append(message)
+
+
+def check_day_page(page, dom, links, failures):
+    name = page.name
+    check(set(dom.elements) <= PAGE_ELEMENTS,
+          f"{name}: elements not written by the page writer: {set(dom.elements) - PAGE_ELEMENTS}",
+          failures)
+    check(links["scripts"] == 0, f"{name}: {links['scripts']} script elements", failures)
+    fragments = [link for link in links["links"] if link["href"].startswith("#")]
+    contents = [link for link in fragments if link["href"] != "#TOP"]
+    check(len(contents) == len(dom.blocks) > 0,
+          f"{name}: {len(contents)} contents links for {len(dom.blocks)} games", failures)
+    # Anchor 0 is the heading's TOP; game i's anchor comes after it.
+    for game, link in enumerate(contents, start=1):
+        reached = link["reached"]
+        check(reached == game and links["anchors"][reached] == link["text"],
+              f"{name}: contents link {link['href']!r} reached anchor {reached}, not {game}",
+              failures)
+    check(all(link["reached"] == 0 for link in fragments if link["href"] == "#TOP"),
+          f"{name}: a back link misses the top of the day", failures)
+    index_links = [link for link in links["links"] if not link["href"].startswith("#")]
+    check(len(index_links) == len(contents) + 1, f"{name}: {len(index_links)} index links",
+          failures)
+    for link in index_links:
+        target = target_file(link["url"])
+        check(target == page.parent / "GamesIndex.htm" and target.is_file(),
+              f"{name}: index link {link['url']} opens nothing", failures)
+
+
+def check_index(page, dom, links, failures):
+    check(set(dom.elements) <= PAGE_ELEMENTS,
+          f"index: unexpected elements {set(dom.elements) - PAGE_ELEMENTS}", failures)
+    linked = set()
+    for link in links["links"]:
+        target = target_file(link["url"])
+        key = target.name[len("GamesOf"):-len(".htm")]
+        check(target.parent == page.parent and target.is_file() and
+              link["text"].strip() == key[6:],
+              f"index: link {link['href']!r} ({link['text'].strip()}) opens no day page", failures)
+        linked.add(target.name)
+    pages = {path.name for path in page.parent.glob("GamesOf*.htm")}
+    check(linked == pages, f"index: links {sorted(linked)}, pages {sorted(pages)}", failures)
+
+
+def check_hostile(dom, failures):
+    titles = [text for attrs, text in dom.links if "name" in attrs and attrs["name"] != "TOP"]
+    contents = [text for attrs, text in dom.links if attrs.get("href", "#TOP") != "#TOP"
+                and attrs["href"].startswith("#")]
+    check(titles == [HOSTILE_TITLE] and contents == [HOSTILE_TITLE],
+          f"hostile day: titles shown as {titles} and {contents}", failures)
+    text = dom.blocks[0].splitlines() if dom.blocks else []
+    for line in HOSTILE_LINES:
+        check(line in text, f"hostile day: {line!r} is not shown as text", failures)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    for option in ("--batch", "--make-season", "--boxscores", "--style-sheet", "--artifacts"):
+        parser.add_argument(option, required=True, type=pathlib.Path)
+    args = parser.parse_args()
+    program = shutil.which("chromium")
+    if program is None:
+        print("FAIL: chromium is not installed; tools/install-deps.sh installs it", file=sys.stderr)
+        return 1
+    args.artifacts.mkdir(parents=True, exist_ok=True)
+    failures = []
+    with tempfile.TemporaryDirectory(prefix="gamefold-browser-") as work:
+        work = pathlib.Path(work)
+        boxes, web = work / "boxes", work / "web"
+        web.mkdir()
+        subprocess.run([args.make_season, "--days", "4", boxes], check=True, timeout=60,
+                       stdout=subprocess.DEVNULL)
+        for boxscore in args.boxscores.glob("*.BOX"):
+            shutil.copy(boxscore, boxes)
+        subprocess.run([args.batch, "process", "--index", boxes, web], check=True, timeout=60)
+        shutil.copy(args.style_sheet, web)
+
+        browser = Browser(program, work)
+        probe = pathlib.Path(__file__).with_name("link_probe.htm")
+        for page in [web / "GamesOf20080401.htm", web / f"GamesOf{HOSTILE_KEY}.htm",
+                     web / "GamesIndex.htm"]:
+            browser.screenshot(page, args.artifacts / (page.stem + ".png"))
+            dom, links = browser.dom(page), browser.follow_links(probe, page)
+            if page.name == "GamesIndex.htm":
+                check_index(page, dom, links, failures)
+            else:
+                check_day_page(page, dom, links, failures)
+            if HOSTILE_KEY in page.name:
+                check_hostile(dom, failures)
+    for failure in failures:
+        print("FAIL:", failure, file=sys.stderr)
+    print(f"screenshots in {args.artifacts}")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except (TestFailure, subprocess.SubprocessError) as error:
+        print("FAIL:", error, file=sys.stderr)
+        sys.exit(1)
