@@ -393,6 +393,8 @@ void Form1::Command1_Click() {
     ShowProgress(days_done, days, games);
   };
   events.page_opened = [&](std::string_view key) { Trace(key); };
+  // A run killed while writing a page may have left its temporary file behind.
+  RemoveStaleTemporaries(File2_.path());
   while (List2->count() > 0) {
     std::string key(DayKeyOf(List2->item(0)->text().toStdString()));
     if (!ProcessDay(File1_.path(), File1_.names(), File2_.path(), key, choice, events,

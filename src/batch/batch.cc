@@ -7,6 +7,7 @@
 #include "core/failure.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
+#include "core/text_file.h"
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
 
@@ -251,6 +252,8 @@ bool ProcessDays(const BatchCommand& command, const std::vector<std::string>& in
                     show_progress ? CountGames(input_names, keys) : 0);
   ProcessEvents events;
   events.reading_file = [&progress](const std::string&) { progress.GameRead(); };
+  // A run killed while writing a page may have left its temporary file behind.
+  RemoveStaleTemporaries(command.output_folder);
   for (const std::string& key : keys) {
     Failure failure;
     if (!ProcessDay(command.input_folder, input_names, command.output_folder, key,

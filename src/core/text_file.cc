@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace gamefold {
 
@@ -15,11 +18,6 @@ namespace {
 
 // The temporary file of `path` is "." + its name + ".tmp" + a number unique in the process.
 constexpr std::string_view kTemporaryMarker = ".tmp";
-
-std::string_view FolderOf(std::string_view path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? std::string_view(".") : path.substr(0, slash + 1);
-}
 
 std::string_view NameOf(std::string_view path) {
   size_t slash = path.rfind('/');
@@ -32,6 +30,33 @@ std::string TemporaryPrefix(std::string_view path) {
   prefix.append(NameOf(path));
   prefix.append(kTemporaryMarker);
   return prefix;
+}
+
+// True for "." + name + ".tmp" + pid + "-" + number, the names WriteFileAtomically writes;
+// gives the pid of the process that wrote it.
+bool IsTemporaryName(std::string_view name, pid_t* writer) {
+  if (name.empty() || name[0] != '.') return false;
+  size_t marker = name.rfind(kTemporaryMarker);
+  if (marker == std::string_view::npos || marker == 0) return false;
+  std::string_view rest = name.substr(marker + kTemporaryMarker.size());
+  size_t dash = rest.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size()) return false;
+  long long pid = 0;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (i == dash) continue;
+    if (rest[i] < '0' || rest[i] > '9') return false;
+    if (i < dash && pid < (1LL << 40)) pid = pid * 10 + (rest[i] - '0');
+  }
+  *writer = static_cast<pid_t>(pid);
+  return pid > 0 && pid <= std::numeric_limits<pid_t>::max();
+}
+
+// The process itself counts as not running: it writes one file at a time and removes its
+// temporary file before it returns, so one of its own found later was left by an earlier
+// process that had the same pid.
+bool IsRunning(pid_t pid) {
+  if (pid == ::getpid()) return false;
+  return ::kill(pid, 0) == 0 || errno == EPERM;
 }
 
 bool WriteAll(int fd, std::string_view content) {
@@ -148,15 +173,12 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, Fail
   return true;
 }
 
-void RemoveStaleTemporaries(const std::string& path) {
-  std::string folder(FolderOf(path));
-  // Built by appends: GCC 12 at -O3 takes "." + std::string(...) for an overlapping copy.
-  std::string prefix = ".";
-  prefix.append(NameOf(path)).append(kTemporaryMarker);
+void RemoveStaleTemporaries(const std::string& folder) {
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return;
   while (dirent* entry = ::readdir(dir)) {
-    if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
+    pid_t writer = 0;
+    if (IsTemporaryName(entry->d_name, &writer) && !IsRunning(writer)) {
       ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
   }

@@ -29,8 +29,8 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 /// removed and an existing file at path is left as it was.
 bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err);
 
-/// Removes the temporary files that WriteFileAtomically leaves beside path when the process is
-/// killed while writing it.
-void RemoveStaleTemporaries(const std::string& path);
+/// Removes from folder the temporary files that WriteFileAtomically left there in a process that
+/// no longer runs (one killed while writing). Those of running processes stay.
+void RemoveStaleTemporaries(const std::string& folder);
 
 }  // namespace gamefold

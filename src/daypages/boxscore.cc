@@ -39,6 +39,15 @@ int ReadRuns(std::string_view field) {
   return runs;
 }
 
+// A title is a link target and an anchor name: a browser drops tabs and line ends from a link
+// but keeps them in the name, so the link would lead nowhere (and a line end would split the
+// page's line). Control bytes in a title become blanks.
+void BlankControlBytes(std::string* title) {
+  for (char& c : *title) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  }
+}
+
 void AppendTeam(std::string* title, std::string_view name, int runs) {
   title->append(name);
   title->push_back(' ');
@@ -64,6 +73,7 @@ std::optional<std::string> BuildTitle(std::string_view header, std::string_view 
     title.append(", ");
     AppendTeam(&title, second_name, second_runs);
   }
+  BlankControlBytes(&title);
   return title;
 }
 
@@ -160,6 +170,7 @@ void FillGame(Game* game, int content_choice, std::string_view file_name) {
   std::string_view text(game->text.data(), game->text.size());
   std::optional<std::string> title = FindTitle(text);
   game->title.assign(title ? std::string_view(*title) : file_name);
+  BlankControlBytes(&game->title);
   std::vector<std::string_view>& pieces = game->pieces;
   pieces.clear();
   if (text.empty()) return;

@@ -65,8 +65,6 @@ bool ProcessDay(const std::string& input_folder, const std::vector<std::string>&
                 const std::string& output_folder, std::string_view key, int content_choice,
                 const ProcessEvents& events, Failure* err) {
   std::string page_path = JoinPath(output_folder, DayPageName(key));
-  // A run killed while writing this page may have left its temporary file behind.
-  RemoveStaleTemporaries(page_path);
   std::vector<std::string> names = DayFiles(input_names, key);
   thread_local Workspace workspace;
   bool written = ReadDay(input_folder, names, content_choice, events, &workspace, err);

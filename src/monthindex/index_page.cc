@@ -196,6 +196,7 @@ bool WriteIndexPage(const std::string& output_folder, const std::vector<std::str
                     Failure* err) {
   std::string page;
   if (!BuildIndexPageOf(output_folder, page_names, &page, err)) return false;
+  RemoveStaleTemporaries(output_folder);
   return WriteFileAtomically(JoinPath(output_folder, kIndexPageName), page, err);
 }
 

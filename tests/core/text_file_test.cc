@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "core/folder_listing.h"
@@ -65,15 +68,25 @@ TEST(TextFile, ReplacesFilesAtomically) {
   EXPECT_EQ(ReadBytes(dir / "plain"), "x");
 }
 
-TEST(TextFile, RemovesOnlyTheTemporariesOfItsFile) {
+TEST(TextFile, RemovesTemporariesOnlyOfProcessesThatAreGone) {
   TempDir dir;
-  WriteBytes(dir / ".page.htm.tmp123-0", "half");
-  WriteBytes(dir / ".other.htm.tmp123-0", "keep");
-  WriteBytes(dir / "page.htm", "keep");
-  RemoveStaleTemporaries(dir / "page.htm");
-  EXPECT_FALSE(std::filesystem::exists(dir / ".page.htm.tmp123-0"));
-  EXPECT_TRUE(std::filesystem::exists(dir / ".other.htm.tmp123-0"));
-  EXPECT_TRUE(std::filesystem::exists(dir / "page.htm"));
+  // A child that has exited stands for a run killed while writing.
+  pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  std::string gone_temporary = ".GamesOf20080401.htm.tmp" + std::to_string(gone) + "-0";
+  std::string own_temporary = ".GamesOf20080402.htm.tmp" + std::to_string(::getpid()) + "-3";
+  std::string live_temporary = ".GamesOf20080403.htm.tmp1-0";  // pid 1 always runs
+  for (const std::string& name : {gone_temporary, own_temporary, live_temporary,
+                                  std::string(".notes.tmp"), std::string("GamesOf20080401.htm")}) {
+    WriteBytes(dir / name, "x");
+  }
+  RemoveStaleTemporaries(dir.path());
+  EXPECT_FALSE(std::filesystem::exists(dir / gone_temporary));
+  EXPECT_FALSE(std::filesystem::exists(dir / own_temporary));
+  EXPECT_TRUE(std::filesystem::exists(dir / live_temporary));
+  EXPECT_TRUE(std::filesystem::exists(dir / ".notes.tmp"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "GamesOf20080401.htm"));
 }
 
 TEST(TextFile, ErrorReportText) {

@@ -51,6 +51,11 @@ TEST(ReadGameTitle, UsesOnlyAFirstCompleteLineScore) {
   EXPECT_EQ("(none)", TitleOf(""));
   EXPECT_EQ("(none)", TitleOf("no line score\r\n"));
   EXPECT_EQ("(none)", TitleOf(kHeader + "\n" + Team("Reds           ", "  3") + "\n"));
+  // Tabs and other control bytes in a name would break the contents link: they become blanks.
+  EXPECT_EQ("Cubs 5, Red Sox  3",
+            TitleOf(kHeader + "\n" + Team("Red\tSox\r       ", "  3") + "\n" +
+                    Team("Cubs           ", "  5") + "\n"));
+  EXPECT_EQ("a b.BOX", ReadGame({'x'}, 1, "a\nb.BOX").title);
   // " R  H  E" at the start of the line, or after a letter, gives no runs column.
   EXPECT_EQ("(none)", TitleOf(" R  H  E\na\nb\n"));
   EXPECT_EQ("(none)", TitleOf("x R  H  E\na\nb\n"));

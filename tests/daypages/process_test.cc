@@ -43,7 +43,6 @@ TEST(DayFiles, MatchesTheFirstEightBytesExactly) {
 TEST(ProcessDay, WritesThePagesAndTellsWhatItDoes) {
   TempDir out;
   WriteBytes(out / "GamesOf20080406.htm", kOldPage);
-  WriteBytes(out / ".GamesOf20080406.htm.tmp99-1", "left by a killed run");
   std::vector<std::string> events;
   ProcessEvents tell;
   tell.reading_file = [&events](const std::string& name) { events.push_back("read " + name); };
