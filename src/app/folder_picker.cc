@@ -23,9 +23,9 @@ constexpr int kPathRole = Qt::UserRole + 1;
 // File systems that hold no user folders: the kernel's own views and the like.
 bool IsPseudoFileSystem(const std::string& type) {
   static const char* const kPseudo[] = {
-      "proc",    "sysfs",      "devtmpfs", "devpts",      "cgroup",   "cgroup2",  "mqueue",
-      "debugfs", "tracefs",    "securityfs", "pstore",    "bpf",      "autofs",   "configfs",
-      "fusectl", "hugetlbfs", "binfmt_misc", "rpc_pipefs", "nsfs",    "efivarfs", "ramfs"};
+      "proc",    "sysfs",     "devtmpfs",    "devpts",     "cgroup", "cgroup2",  "mqueue",
+      "debugfs", "tracefs",   "securityfs",  "pstore",     "bpf",    "autofs",   "configfs",
+      "fusectl", "hugetlbfs", "binfmt_misc", "rpc_pipefs", "nsfs",   "efivarfs", "ramfs"};
   return std::find(std::begin(kPseudo), std::end(kPseudo), type) != std::end(kPseudo);
 }
 
@@ -81,9 +81,19 @@ std::string Normalized(std::string folder) {
   return folder.empty() ? "/" : folder;
 }
 
+std::vector<std::string>& MountPointsOverride() {
+  static std::vector<std::string> mounts;
+  return mounts;
+}
+
 }  // namespace
 
+void OverrideMountPoints(std::vector<std::string> mounts) {
+  MountPointsOverride() = std::move(mounts);
+}
+
 std::vector<std::string> MountPoints() {
+  if (!MountPointsOverride().empty()) return MountPointsOverride();
   std::vector<std::string> mounts;
   std::ifstream table("/proc/mounts");
   std::string line;
@@ -92,6 +102,9 @@ std::vector<std::string> MountPoints() {
     std::string device, mount_point, type;
     if (!(fields >> device >> mount_point >> type) || IsPseudoFileSystem(type)) continue;
     mount_point = UnescapeMountField(mount_point);
+    // Files can be mounted too (a container's /etc/hosts); only folders are drives.
+    struct stat info {};
+    if (::stat(mount_point.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) continue;
     if (mount_point.rfind("/proc", 0) == 0 || mount_point.rfind("/sys", 0) == 0 ||
         mount_point.rfind("/dev", 0) == 0 || mount_point.rfind("/run", 0) == 0) {
       continue;

@@ -13,6 +13,10 @@ namespace gamefold {
 /// where paths have no drive letters.
 std::vector<std::string> MountPoints();
 
+/// Makes MountPoints() give `mounts` instead of the machine's, so that tests choose drives; an
+/// empty list brings the machine's back.
+void OverrideMountPoints(std::vector<std::string> mounts);
+
 /// The mount point (of `mounts`) that holds path: the longest one that is a prefix of it.
 std::string MountPointOf(const std::string& path, const std::vector<std::string>& mounts);
 

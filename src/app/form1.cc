@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTimer>
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -77,8 +77,7 @@ void Form1::CreateControls() {
   QFont bold = base;
   bold.setWeight(QFont::Bold);
 
-  auto place = [this](QWidget* widget, const char* name, int left, int top, int width,
-                      int height) {
+  auto place = [this](QWidget* widget, const char* name, int left, int top, int width, int height) {
     widget->setObjectName(name);
     placements_.push_back({widget, QRect(left, top, width, height)});
   };
@@ -149,9 +148,9 @@ void Form1::CreateControls() {
   List3->setTextElideMode(Qt::ElideRight);
 
   QWidget* previous = nullptr;
-  for (QWidget* widget : std::initializer_list<QWidget*>{
-           Drive1, Dir1, List1, Command1, Command2, List2, Drive2, Dir2, cmdBuildIndex, txtDaysIn,
-           txtDaysOut, List3}) {
+  for (QWidget* widget :
+       std::initializer_list<QWidget*>{Drive1, Dir1, List1, Command1, Command2, List2, Drive2, Dir2,
+                                       cmdBuildIndex, txtDaysIn, txtDaysOut, List3}) {
     if (previous != nullptr) setTabOrder(previous, widget);
     previous = widget;
   }
@@ -275,8 +274,8 @@ void Form1::RestoreSide(DriveList* drive, FolderList* dir, FileList* files,
 bool Form1::Write_Settings(Failure* err) {
   QListWidgetItem* choice = List3->currentItem();
   std::string choice_text = choice != nullptr ? choice->text().toStdString() : "";
-  return WriteSettingsFile(JoinPath(current_dir_, kSettingsFileName), File1_.path(),
-                           File2_.path(), choice_text, err);
+  return WriteSettingsFile(JoinPath(current_dir_, kSettingsFileName), File1_.path(), File2_.path(),
+                           choice_text, err);
 }
 
 void Form1::PointFileList(FileList* files, const FolderList* dir) {
@@ -397,8 +396,7 @@ void Form1::Command1_Click() {
   RemoveStaleTemporaries(File2_.path());
   while (List2->count() > 0) {
     std::string key(DayKeyOf(List2->item(0)->text().toStdString()));
-    if (!ProcessDay(File1_.path(), File1_.names(), File2_.path(), key, choice, events,
-                    &failure)) {
+    if (!ProcessDay(File1_.path(), File1_.names(), File2_.path(), key, choice, events, &failure)) {
       // The failed day stays selected, so the user can mend the cause and process again.
       Error_Message(failure);
       abandoned = true;

@@ -44,7 +44,8 @@ std::string Boxscore(const std::string& away, int away_runs, const std::string& 
     return std::string(line);
   };
   // The runs field (3 characters) ends under the R of the header.
-  return "LEAGUE REPORT\r\n" + std::string(42, ' ') + "R  H  E\r\n" + team(away, away_runs) + "\r\n" + team(home, home_runs) +
+  return "LEAGUE REPORT\r\n" + std::string(42, ' ') + "R  H  E\r\n" + team(away, away_runs) +
+         "\r\n" + team(home, home_runs) +
          "\r\n"
          "Batting lines\r\n"
          "LEAGUE REPORT scoresheet\r\n"
@@ -66,7 +67,7 @@ QStringList TraceTexts(const QString& folder) {
     size_t end = bytes.find("\r\n", start);
     std::string line = bytes.substr(start, end - start);
     texts << QString::fromStdString(line.rfind(kTime, 0) == 0 ? line.substr(std::strlen(kTime))
-                                                               : "!" + line);
+                                                              : "!" + line);
     start = end + 2;
   }
   return texts;
@@ -86,6 +87,8 @@ class TestForm1 : public QObject {
   void pickingAndProcessingWritesPages();
   void pickedDaysKeepTheirOrderAndCanRepeat();
   void inputFolderWithoutBoxscores();
+  void driveChangeRunsTheFolderHandlerInside();
+  void folderThatCannotBeOpenedKeepsThePrevious();
   void catalogueFailureShowsTheReport();
   void processFailureKeepsThePublishedPage();
   void unwritableTraceLogLeavesTheWindowUsable();
@@ -120,6 +123,7 @@ void TestForm1::init() {
 
 void TestForm1::cleanup() {
   window_.reset();
+  OverrideMountPoints({});
   QDir::setCurrent(previous_dir_);
   dir_.reset();
 }
@@ -189,13 +193,11 @@ void TestForm1::firstRunShowsTheDesignedWindow() {
     }
     order << widget->objectName();
   }
-  QCOMPARE(order, QStringList({"Drive1", "Dir1", "List1", "Command1", "Command2", "List2",
-                               "Drive2", "Dir2", "cmdBuildIndex", "txtDaysIn", "txtDaysOut",
-                               "List3"}));
+  QCOMPARE(order, QStringList({"Drive1", "Dir1", "List1", "Command1", "Command2", "List2", "Drive2",
+                               "Dir2", "cmdBuildIndex", "txtDaysIn", "txtDaysOut", "List3"}));
 
-  QCOMPARE(TraceTexts(dir_->path()),
-           QStringList({" starting ", "0 Days out", " Days in", dir_->path(), dir_->path(),
-                        " finished load "}));
+  QCOMPARE(TraceTexts(dir_->path()), QStringList({" starting ", "0 Days out", " Days in",
+                                                  dir_->path(), dir_->path(), " finished load "}));
   QVERIFY(boxes_shown_.isEmpty());
 }
 
@@ -271,13 +273,13 @@ void TestForm1::pickingAndProcessingWritesPages() {
   QVERIFY(Child<QPushButton>("cmdBuildIndex")->isEnabled());
   QCOMPARE(Child<QLineEdit>("txtDaysOut")->text(), QString("2"));
   QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("1"));
-  QCOMPARE(ReadBytes(dir_->path() + "/DOD_box.txt"),
-           "IPF " + boxes.toStdString() + "\r\nOPF " + web.toStdString() +
-               "\r\nSEL 1 - Boxscores only\r\n");
+  QCOMPARE(ReadBytes(dir_->path() + "/DOD_box.txt"), "IPF " + boxes.toStdString() + "\r\nOPF " +
+                                                         web.toStdString() +
+                                                         "\r\nSEL 1 - Boxscores only\r\n");
   QCOMPARE(TraceTexts(dir_->path()).mid(lines_before),
-           QStringList({" starting process ", "2008040200001.BOX", "20080402",
-                        "2008040100001.BOX", "2008040100002.BOX", "20080401", " getting dates ",
-                        " ended dates ", " back from process "}));
+           QStringList({" starting process ", "2008040200001.BOX", "20080402", "2008040100001.BOX",
+                        "2008040100002.BOX", "20080401", " getting dates ", " ended dates ",
+                        " back from process "}));
 
   QTest::mouseClick(Child<QPushButton>("cmdBuildIndex"), Qt::LeftButton);
   std::string index = ReadBytes(web + "/GamesIndex.htm");
@@ -308,8 +310,7 @@ void TestForm1::pickedDaysKeepTheirOrderAndCanRepeat() {
   QVERIFY(Child<FolderList>("Dir2")->setPath(boxes.toStdString(), &failure));
   QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080401", "20080402", "20080403"}));
   Pick("20080401");
-  QCOMPARE(Entries(Child<QListWidget>("List2")),
-           QStringList({"20080403", "20080401", "20080401"}));
+  QCOMPARE(Entries(Child<QListWidget>("List2")), QStringList({"20080403", "20080401", "20080401"}));
   QStringList trace = TraceTexts(dir_->path());
   QCOMPARE(trace.last(2), QStringList({" Click a game day ", "20080401"}));
 }
@@ -332,6 +333,41 @@ void TestForm1::inputFolderWithoutBoxscores() {
   QCOMPARE(TraceTexts(dir_->path()).last(2), QStringList({" change dir1 ", empty}));
 }
 
+void TestForm1::driveChangeRunsTheFolderHandlerInside() {
+  // A second "drive": a folder that the drive lists offer beside the root.
+  QString drive = dir_->path() + "/drive";
+  WriteSeason(drive);
+  OverrideMountPoints({"/", drive.toStdString()});
+  window_ = MakeWindow();
+  auto* drives = Child<DriveList>("Drive1");
+  QCOMPARE(drives->count(), 2);
+  drives->setCurrentIndex(drives->findText(drive));
+  QCOMPARE(Child<FolderList>("Dir1")->path(), drive.toStdString());
+  QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080401", "20080402", "20080403"}));
+  QCOMPARE(TraceTexts(dir_->path()).last(6),
+           QStringList({" change drive1 ", " change dir1 ", " getting dates ", " ended dates ",
+                        drive, drive}));
+  // Back on the first drive, the folder list returns to the folder it last showed there.
+  drives->setCurrentIndex(0);
+  QCOMPARE(Child<FolderList>("Dir1")->path(), dir_->path().toStdString());
+}
+
+void TestForm1::folderThatCannotBeOpenedKeepsThePrevious() {
+  QString gone = dir_->path() + "/gone";
+  QDir().mkpath(gone);
+  window_ = MakeWindow();
+  auto* folders = Child<FolderList>("Dir1");
+  auto found = folders->findItems("gone", Qt::MatchEndsWith);
+  QCOMPARE(found.size(), 1);
+  QDir().rmdir(gone);  // vanishes while the list shows it
+  int lines_before = TraceTexts(dir_->path()).size();
+  emit folders->itemActivated(found.first());
+  QCOMPARE(folders->path(), dir_->path().toStdString());
+  QCOMPARE(boxes_shown_.size(), 1);
+  QVERIFY(boxes_shown_.first().contains(gone));
+  QCOMPARE(TraceTexts(dir_->path()).size(), lines_before);  // no change handler ran
+}
+
 void TestForm1::catalogueFailureShowsTheReport() {
   QString boxes = dir_->path() + "/boxes";
   QDir().mkpath(boxes);
@@ -342,8 +378,8 @@ void TestForm1::catalogueFailureShowsTheReport() {
   QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
   QCOMPARE(boxes_shown_.size(), 1);
   QVERIFY(boxes_shown_.first().startsWith("Error Encountered 13 Type mismatch\n"));
-  QCOMPARE(TraceTexts(dir_->path()).last(4),
-           QStringList({" change dir1 ", " getting dates ", " ended dates from No Dates2 ", boxes}));
+  QCOMPARE(TraceTexts(dir_->path()).last(4), QStringList({" change dir1 ", " getting dates ",
+                                                          " ended dates from No Dates2 ", boxes}));
 }
 
 void TestForm1::processFailureKeepsThePublishedPage() {

@@ -21,9 +21,8 @@ TEST(SettingsFile, WritesThreeLinesInCrLf) {
 
 TEST(SettingsFile, ReadsWhatItWroteBack) {
   std::string written = FormatSettings("/", "/web/out ", "3 - Boxscores Scoresheets & Logs");
-  EXPECT_EQ(ParseSettings(written),
-            (Lines{Folder(Kind::kInputFolder, "/"), Folder(Kind::kOutputFolder, "/web/out "),
-                   Choice(3)}));
+  EXPECT_EQ(ParseSettings(written), (Lines{Folder(Kind::kInputFolder, "/"),
+                                           Folder(Kind::kOutputFolder, "/web/out "), Choice(3)}));
 }
 
 TEST(SettingsFile, ReadsOnlyLinesItCanApply) {
@@ -49,8 +48,8 @@ TEST(SettingsFile, ReplacesTheFileWhole) {
   testing::TempDir dir;
   Failure failure;
   testing::WriteBytes(dir / "DOD_box.txt", std::string(4096, 'x'));
-  ASSERT_TRUE(WriteSettingsFile(dir / "DOD_box.txt", "/in", "/out", "1 - Boxscores only",
-                                &failure));
+  ASSERT_TRUE(
+      WriteSettingsFile(dir / "DOD_box.txt", "/in", "/out", "1 - Boxscores only", &failure));
   EXPECT_EQ(testing::ReadBytes(dir / "DOD_box.txt"),
             "IPF /in\r\nOPF /out\r\nSEL 1 - Boxscores only\r\n");
   // A folder that is not there: the failure names the file, nothing is written.
