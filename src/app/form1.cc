@@ -283,13 +283,18 @@ void Form1::PointFileList(FileList* files, const FolderList* dir) {
   if (!files->SetPath(dir->path(), &failure)) Error_Message(failure);
 }
 
+void Form1::DriveChanged(DriveList* drive, FolderList* dir) {
+  // The folder list moves to the folder last open on the new drive, running its own handler.
+  Failure failure;
+  if (!dir->setPath(dir->currentFolderOfDrive(drive->drive()), &failure)) {
+    Error_Message(failure);
+    drive->showDriveOf(dir->path());
+  }
+}
+
 void Form1::Drive1_Change() {
   Trace(" change drive1 ");
-  Failure failure;
-  if (!Dir1->setPath(Dir1->currentFolderOfDrive(Drive1->drive()), &failure)) {
-    Error_Message(failure);
-    Drive1->showDriveOf(Dir1->path());
-  }
+  DriveChanged(Drive1, Dir1);
   Trace(File1_.path());
 }
 
@@ -310,11 +315,7 @@ void Form1::Dir1_Change() {
 
 void Form1::Drive2_Change() {
   Trace(" change drive2 ");
-  Failure failure;
-  if (!Dir2->setPath(Dir2->currentFolderOfDrive(Drive2->drive()), &failure)) {
-    Error_Message(failure);
-    Drive2->showDriveOf(Dir2->path());
-  }
+  DriveChanged(Drive2, Dir2);
   Trace(File2_.path());
 }
 

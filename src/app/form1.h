@@ -56,6 +56,7 @@ class Form1 : public QWidget {
   void Command1_Click();
   void cmdBuildIndex_Click();
   void List1_Click(int row);
+  void DriveChanged(DriveList* drive, FolderList* dir);
   void Drive1_Change();
   void Dir1_Change();
   void Drive2_Change();
