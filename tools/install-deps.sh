@@ -6,7 +6,6 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev libgl-dev libgtest-dev
-  xvfb xauth
   chromium python3 fonts-liberation
 )
 if [ "${GAMEFOLD_FUZZ_DEPS:-0}" = 1 ]; then
