@@ -157,13 +157,13 @@ void ReportCounts(const CatalogueResult& result, std::ostream& err) {
 
 // Tells why a rebuild listed nothing, when it ended early; false after its error exit.
 bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
-                        const std::vector<std::string>& input_names, std::ostream& err) {
+                        std::string_view first_input_name, std::ostream& err) {
   switch (result.end) {
     case CatalogueResult::End::kNoBoxscores:
       err << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
       return true;
     case CatalogueResult::End::kFileError:
-      err << "File Error in Boxes " << input_names.front()
+      err << "File Error in Boxes " << first_input_name
           << ": the first boxscore name is not 17 characters long, so no days are listed\n";
       return true;
     case CatalogueResult::End::kFailed:
@@ -176,21 +176,31 @@ bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& comma
   return true;
 }
 
-bool ListBoth(const BatchCommand& command, std::vector<std::string>* input_names,
-              std::vector<std::string>* output_names, Failure* failure) {
-  return ListFolder(command.input_folder, kBoxscorePattern, input_names, failure) &&
-         ListFolder(command.output_folder, kDayPagePattern, output_names, failure);
+// The catalogue reads the years from the first name of each listing and marks the days of the
+// others in any order alike, so "list" sorts no more than it must: each listing only brings
+// its least name to the front. Which bad name comes first decides only the error exit, which
+// is therefore taken again over fully sorted listings.
+CatalogueResult ListDays(CompactListing* input_names, CompactListing* output_names) {
+  CatalogueResult result = Get_Dates(input_names->names(), output_names->names());
+  if (result.end != CatalogueResult::End::kFailed) return result;
+  input_names->Sort();
+  output_names->Sort();
+  return Get_Dates(input_names->names(), output_names->names());
 }
 
 int RunList(const BatchCommand& command, std::ostream& out, std::ostream& err) {
-  std::vector<std::string> input_names, output_names;
+  CompactListing input_names, output_names;
   Failure failure;
-  if (!ListBoth(command, &input_names, &output_names, &failure)) {
+  if (!ListFolder(command.input_folder, kBoxscorePattern, ListingOrder::kLeastFirst, &input_names,
+                  &failure) ||
+      !ListFolder(command.output_folder, kDayPagePattern, ListingOrder::kLeastFirst, &output_names,
+                  &failure)) {
     ReportFailure(failure, err);
     return kExitFailure;
   }
-  CatalogueResult result = Get_Dates(input_names, output_names);
-  if (!ReportCatalogueEnd(result, command, input_names, err)) return kExitFailure;
+  CatalogueResult result = ListDays(&input_names, &output_names);
+  std::string_view first_name = input_names.names().empty() ? "" : input_names.names().front();
+  if (!ReportCatalogueEnd(result, command, first_name, err)) return kExitFailure;
   if (result.end == CatalogueResult::End::kListed) {
     std::string text;
     for (const std::string& entry : result.entries) text.append(entry).append("\n");
@@ -286,7 +296,8 @@ bool DaysToProcess(const BatchCommand& command, const std::vector<std::string>& 
     for (const std::string& entry : result.entries) keys->emplace_back(DayKeyOf(entry));
     return true;
   }
-  return ReportCatalogueEnd(result, command, input_names, err);
+  std::string_view first_name = input_names.empty() ? "" : std::string_view(input_names.front());
+  return ReportCatalogueEnd(result, command, first_name, err);
 }
 
 int RunProcess(const BatchCommand& command, std::ostream& err, bool show_progress) {

@@ -74,11 +74,20 @@ bool ReadDayIndex(std::string_view text, int* index, Failure* failure) {
   return true;
 }
 
+// Whether all of name up to and including its first "." reads as a strict number. Digits and
+// then "." always do: that is every usual boxscore name, which then needs no general reading.
+bool HasNumericStem(std::string_view name) {
+  size_t digits = 0;
+  while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
+  if (digits > 0 && digits < name.size() && name[digits] == '.') return true;
+  size_t point = name.find('.', digits);
+  return point != std::string_view::npos && IsStrictNumber(name.substr(0, point + 1));
+}
+
 // Marks the day of one boxscore name. Names without a numeric stem (all up to and including
 // the first ".") take no part, nor do names whose characters 5-8 lie outside 101..1231.
 bool MarkBoxscore(std::string_view name, DayMarks* marks, Failure* failure) {
-  size_t point = name.find('.');
-  if (point == std::string_view::npos || !IsStrictNumber(name.substr(0, point + 1))) return true;
+  if (!HasNumericStem(name)) return true;
   std::string_view month_day = Characters(name, 5, 4);
   std::optional<int> digits = FourDigits(month_day);
   std::optional<double> value = digits ? std::optional<double>(*digits) : StrictNumber(month_day);
@@ -112,8 +121,9 @@ std::string EntryText(int year, int index) {
 
 // Reads the years, marks the days of both folders and lists the days that wait for a page.
 // On a failure it returns false at once, leaving in result what it had decided so far.
-bool ListWaitingDays(const std::vector<std::string>& input_names,
-                     const std::vector<std::string>& output_names, CatalogueResult* result) {
+// Names is a vector of strings or a span of views.
+template <typename Names>
+bool ListWaitingDays(const Names& input_names, const Names& output_names, CatalogueResult* result) {
   Failure* failure = &result->failure;
   int boxscore_year = 0;
   if (!ReadYear(Characters(input_names.front(), 1, 4), &boxscore_year, failure)) return false;
@@ -128,11 +138,11 @@ bool ListWaitingDays(const std::vector<std::string>& input_names,
   result->indicator = IndicatorFor(boxscore_year, page_year);
 
   DayMarks marks{};
-  for (const std::string& name : input_names) {
+  for (std::string_view name : input_names) {
     if (!MarkBoxscore(name, &marks, failure)) return false;
   }
   // Pages are marked after boxscores so that a page hides its day whatever year it carries.
-  for (const std::string& name : output_names) {
+  for (std::string_view name : output_names) {
     if (name.size() != kDayPageNameLength) continue;
     int index = 0;
     if (!ReadDayIndex(Characters(name, 12, 4), &index, failure)) return false;
@@ -148,10 +158,8 @@ bool ListWaitingDays(const std::vector<std::string>& input_names,
   return true;
 }
 
-}  // namespace
-
-CatalogueResult Get_Dates(const std::vector<std::string>& input_names,
-                          const std::vector<std::string>& output_names) {
+template <typename Names>
+CatalogueResult GetDatesOf(const Names& input_names, const Names& output_names) {
   CatalogueResult result;
   result.trace.emplace_back(kTraceGettingDates);
   if (input_names.empty()) {
@@ -159,10 +167,10 @@ CatalogueResult Get_Dates(const std::vector<std::string>& input_names,
     result.trace.emplace_back(kTraceNoDates1);
     return result;
   }
-  const std::string& first_name = input_names.front();
+  std::string_view first_name = input_names.front();
   if (first_name.size() != kBoxscoreNameLength) {
     result.end = CatalogueResult::End::kFileError;
-    result.trace.push_back(std::string(kTraceFileError) + first_name);
+    result.trace.push_back(std::string(kTraceFileError).append(first_name));
     result.trace.emplace_back(kTraceNoDates1);
     return result;
   }
@@ -173,6 +181,18 @@ CatalogueResult Get_Dates(const std::vector<std::string>& input_names,
   result.end = CatalogueResult::End::kListed;
   result.trace.emplace_back(kTraceEndedDates);
   return result;
+}
+
+}  // namespace
+
+CatalogueResult Get_Dates(const std::vector<std::string>& input_names,
+                          const std::vector<std::string>& output_names) {
+  return GetDatesOf(input_names, output_names);
+}
+
+CatalogueResult Get_Dates(std::span<const std::string_view> input_names,
+                          std::span<const std::string_view> output_names) {
+  return GetDatesOf(input_names, output_names);
 }
 
 }  // namespace gamefold

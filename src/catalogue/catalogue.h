@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,5 +62,9 @@ struct CatalogueResult {
 /// Characters missing from a short name read as not numeric.
 CatalogueResult Get_Dates(const std::vector<std::string>& input_names,
                           const std::vector<std::string>& output_names);
+
+/// The same rebuild over views of the names, as a compact folder listing holds them.
+CatalogueResult Get_Dates(std::span<const std::string_view> input_names,
+                          std::span<const std::string_view> output_names);
 
 }  // namespace gamefold

@@ -2,32 +2,76 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 
 namespace gamefold {
 
 namespace {
+
+// Reserving from the folder's own size spares the growth by doubling, which copies and touches
+// every page more than once; reserved pages that stay untouched cost nothing. A folder keeps the
+// size it grew to after its files go, hence the caps.
+constexpr size_t kMaxReservedBytes = size_t{64} << 20;
+constexpr size_t kMaxReservedNames = size_t{1} << 20;
+// The fewest bytes a folder's size grows by per name on the usual file systems.
+constexpr size_t kFolderBytesPerName = 16;
+
+// How far ahead of the names being written their memory is faulted in; below the least
+// stretch the system call would cost more than the few faults it spares.
+constexpr size_t kPrefaultBytes = size_t{256} << 10;
+constexpr size_t kLeastPrefaultBytes = size_t{64} << 10;
+
+// Faults in the memory pages of [begin, begin + size) with one system call. A page's first
+// write otherwise traps once per page, which on a virtual machine costs microseconds each: as
+// much as reading the names. Where the system cannot, pages fault in as they are written.
+void Prefault(const void* begin, size_t size) {
+#ifdef MADV_POPULATE_WRITE
+  if (size < kLeastPrefaultBytes) return;
+  static const std::uintptr_t page_size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  std::uintptr_t first = reinterpret_cast<std::uintptr_t>(begin);
+  std::uintptr_t page = first & ~(page_size - 1);
+  // Every page met holds some of these bytes, so all are mapped; their contents stay as they are.
+  ::madvise(reinterpret_cast<void*>(page), first + size - page, MADV_POPULATE_WRITE);
+#else
+  (void)begin;
+  (void)size;
+#endif
+}
+
+// Keeps the next stretch of a growing vector's reserved memory faulted in ahead of its writes.
+// prefaulted is how many items are covered so far; after a reallocation pages fault as usual
+// until the vector grows past that count again.
+template <typename T>
+void PrefaultAhead(const std::vector<T>& items, size_t* prefaulted) {
+  size_t size = items.size();
+  if (size < *prefaulted || size >= items.capacity()) return;
+  *prefaulted = std::min(items.capacity(), size + kPrefaultBytes / sizeof(T));
+  Prefault(items.data() + size, (*prefaulted - size) * sizeof(T));
+}
 
 unsigned char Fold(char c) {
   unsigned char byte = static_cast<unsigned char>(c);
   return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
-bool IsRegularEntry(int dir_fd, const dirent* entry) {
-  if (entry->d_type == DT_REG) return true;
-  if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) return false;
-  // Only links and file systems that do not report the type need a stat.
-  struct stat info {};
-  return ::fstatat(dir_fd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+bool EqualFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (Fold(a[i]) != Fold(b[i])) return false;
+  }
+  return true;
 }
 
-}  // namespace
-
-bool MatchesPattern(std::string_view name, std::string_view pattern) {
-  // Classic greedy matcher with one backtrack point for the last "*".
+// Classic greedy matcher with one backtrack point for the last "*".
+bool MatchesWildcards(std::string_view name, std::string_view pattern) {
   size_t n = 0, p = 0;
   size_t star = std::string_view::npos, star_n = 0;
   while (n < name.size()) {
@@ -48,25 +92,59 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
   return p == pattern.size();
 }
 
-bool ListingLess(std::string_view a, std::string_view b) {
-  size_t common = std::min(a.size(), b.size());
-  for (size_t i = 0; i < common; ++i) {
-    unsigned char fa = Fold(a[i]), fb = Fold(b[i]);
-    if (fa != fb) return fa < fb;
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;
+// Eight bytes in memory order; memcpy keeps the load free of alignment and aliasing faults.
+std::uint64_t LoadWord(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
 }
 
-bool ListFolder(const std::string& folder, std::string_view pattern,
-                std::vector<std::string>* names, Failure* err) {
-  names->clear();
+// The word with every ASCII capital made lower case, the other bytes as they are; as Fold does
+// for one byte, eight bytes at once without a carry crossing from one byte to the next.
+std::uint64_t FoldWord(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kHighBits = 0x80 * kOnes;
+  std::uint64_t low_bits = word & ~kHighBits;
+  std::uint64_t from_a = low_bits + (0x80 - 'A') * kOnes;       // high bit: at least 'A'
+  std::uint64_t after_z = low_bits + (0x80 - 'Z' - 1) * kOnes;  // high bit: beyond 'Z'
+  std::uint64_t capitals = from_a & ~after_z & ~word & kHighBits;
+  return word | (capitals >> 2);  // 0x80 >> 2 is the 0x20 that makes a capital lower case
+}
+
+// Whether the first byte where two different folded words differ is smaller in a.
+bool FirstDifferenceLess(std::uint64_t a, std::uint64_t b) {
+  std::uint64_t difference = a ^ b;
+  int shift = std::endian::native == std::endian::little ? std::countr_zero(difference) & ~7
+                                                         : 56 - (std::countl_zero(difference) & ~7);
+  return ((a >> shift) & 0xFF) < ((b >> shift) & 0xFF);
+}
+
+size_t FolderSize(int dir_fd) {
+  struct stat info {};
+  if (::fstat(dir_fd, &info) != 0 || info.st_size <= 0) return 0;
+  return static_cast<size_t>(info.st_size);
+}
+
+bool IsRegularEntry(int dir_fd, const dirent* entry) {
+  if (entry->d_type == DT_REG) return true;
+  if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) return false;
+  // Only links and file systems that do not report the type need a stat.
+  struct stat info {};
+  return ::fstatat(dir_fd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+}
+
+// Reads folder once, in the order the system gives: reserve(folder size in bytes, 0 when
+// unknown) first, then add(name) for every listed name. False with err when it cannot be read.
+template <typename Reserve, typename Add>
+bool ReadFolder(const std::string& folder, std::string_view pattern, Reserve reserve, Add add,
+                Failure* err) {
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) {
     *err = FailureFromErrno(errno, "cannot list the folder", folder);
     return false;
   }
   int dir_fd = ::dirfd(dir);
+  reserve(FolderSize(dir_fd));
   int errnum = 0;
   for (;;) {
     errno = 0;
@@ -78,16 +156,103 @@ bool ListFolder(const std::string& folder, std::string_view pattern,
     if (entry->d_name[0] == '.') continue;
     std::string_view name(entry->d_name);
     if (!MatchesPattern(name, pattern) || !IsRegularEntry(dir_fd, entry)) continue;
-    names->emplace_back(name);
+    add(name);
   }
   ::closedir(dir);
   if (errnum != 0) {
-    names->clear();
     *err = FailureFromErrno(errnum, "cannot list the folder", folder);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool MatchesPattern(std::string_view name, std::string_view pattern) {
+  // Listings use patterns like "*.BOX": with one "*" and no "?" the name need only begin and
+  // end as the pattern does, which spares the matcher's search.
+  size_t star = pattern.find('*');
+  if (pattern.find('?') != std::string_view::npos ||
+      (star != std::string_view::npos && pattern.find('*', star + 1) != std::string_view::npos)) {
+    return MatchesWildcards(name, pattern);
+  }
+  if (star == std::string_view::npos) return EqualFolded(name, pattern);
+  std::string_view prefix = pattern.substr(0, star), suffix = pattern.substr(star + 1);
+  return name.size() >= prefix.size() + suffix.size() &&
+         EqualFolded(name.substr(0, prefix.size()), prefix) &&
+         EqualFolded(name.substr(name.size() - suffix.size()), suffix);
+}
+
+bool ListingLess(std::string_view a, std::string_view b) {
+  // Names of a folder mostly share a long start ("2008040100001.BOX"): comparing eight bytes at
+  // a time finds where they part several times faster than byte by byte.
+  size_t common = std::min(a.size(), b.size());
+  size_t i = 0;
+  for (; i + sizeof(std::uint64_t) <= common; i += sizeof(std::uint64_t)) {
+    std::uint64_t fa = FoldWord(LoadWord(a.data() + i)), fb = FoldWord(LoadWord(b.data() + i));
+    if (fa != fb) return FirstDifferenceLess(fa, fb);
+  }
+  for (; i < common; ++i) {
+    unsigned char fa = Fold(a[i]), fb = Fold(b[i]);
+    if (fa != fb) return fa < fb;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+bool ListFolder(const std::string& folder, std::string_view pattern,
+                std::vector<std::string>* names, Failure* err) {
+  names->clear();
+  size_t prefaulted = 0;
+  auto reserve = [names](size_t folder_size) {
+    names->reserve(std::min(folder_size / kFolderBytesPerName, kMaxReservedNames));
+  };
+  auto add = [names, &prefaulted](std::string_view name) {
+    PrefaultAhead(*names, &prefaulted);
+    names->emplace_back(name);
+  };
+  if (!ReadFolder(folder, pattern, reserve, add, err)) {
+    names->clear();
     return false;
   }
   std::sort(names->begin(), names->end(),
             [](const std::string& a, const std::string& b) { return ListingLess(a, b); });
+  return true;
+}
+
+void CompactListing::Sort() { std::sort(names_.begin(), names_.end(), ListingLess); }
+
+bool ListFolder(const std::string& folder, std::string_view pattern, ListingOrder order,
+                CompactListing* listing, Failure* err) {
+  std::vector<char>& bytes = listing->bytes_;
+  std::vector<std::string_view>& names = listing->names_;
+  bytes.clear();
+  names.clear();
+  size_t count = 0, prefaulted = 0;
+  auto reserve = [&bytes](size_t folder_size) {
+    bytes.reserve(std::min(folder_size, kMaxReservedBytes));
+  };
+  auto add = [&bytes, &count, &prefaulted](std::string_view name) {
+    PrefaultAhead(bytes, &prefaulted);
+    bytes.insert(bytes.end(), name.begin(), name.end());
+    bytes.push_back('\0');
+    ++count;
+  };
+  if (!ReadFolder(folder, pattern, reserve, add, err)) {
+    bytes.clear();
+    return false;
+  }
+  // The views are made once the bytes no longer move.
+  names.reserve(count);
+  Prefault(names.data(), count * sizeof(std::string_view));
+  for (const char* name = bytes.data(); names.size() < count; name += names.back().size() + 1) {
+    names.emplace_back(name, std::strlen(name));
+  }
+  if (order == ListingOrder::kSorted) {
+    listing->Sort();
+  } else if (!names.empty()) {
+    std::iter_swap(names.begin(), std::min_element(names.begin(), names.end(), ListingLess));
+  }
   return true;
 }
 

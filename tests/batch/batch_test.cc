@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "catalogue/catalogue.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
 #include "core/text_file.h"
@@ -195,6 +196,57 @@ TEST_F(BatchTest, ListEndsEarlyOrFailsAsTheCatalogueDoes) {
   EXPECT_EQ(kExitFailure, run.status);
   EXPECT_EQ("", run.out);
   EXPECT_EQ("Error Encountered 13 Type mismatch\n", run.err);
+}
+
+// "list" sorts only enough to find each folder's least name; what it prints must still be what
+// the catalogue gives over fully sorted listings, as the window has them.
+TEST_F(BatchTest, ListPrintsWhatSortedListingsGive) {
+  auto catalogue = [this] {
+    return Get_Dates(Listing(in_.path(), kBoxscorePattern), Listing(out_.path(), kDayPagePattern));
+  };
+  // Many names, the least written last, so that the folder's own order is unlikely to start
+  // with it: the year comes from the least name alone.
+  for (int day = 1; day <= 28; ++day) {
+    for (int game = 1; game <= 8; ++game) {
+      WriteBytes(in_ / ("200805" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "0000" +
+                        std::to_string(game) + ".BOX"),
+                 "");
+    }
+  }
+  WriteBytes(out_ / "GamesOf20080402.htm", "");
+  WriteBytes(out_ / "GamesOf20080501.htm", "");
+  WriteBytes(out_ / "GamesOf20070403.htm", "");
+  WriteBytes(in_ / "2007123100001.BOX", "");
+  Outcome run = RunArgs({"list", in_.path(), out_.path()});
+  CatalogueResult sorted = catalogue();
+  ASSERT_EQ(CatalogueResult::End::kListed, sorted.end);
+  std::string expected;
+  for (const std::string& entry : sorted.entries) expected += entry + "\n";
+  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ(expected, run.out);
+  EXPECT_TRUE(run.out.starts_with("20070401\n20070502\n")) << run.out;
+  EXPECT_TRUE(run.out.ends_with("\n20070528\n20071231\n")) << run.out;
+  EXPECT_EQ("29 days to process, 3 days processed, year MATCHED\n", run.err);
+
+  // Bad names met in any order stop the rebuild with the error a sorted listing gives.
+  WriteBytes(in_ / "2008.BOX", "");
+  WriteBytes(in_ / "20080.BOX", "");
+  WriteBytes(out_ / "GamesOf2008Apr1.htm", "");
+  run = RunArgs({"list", in_.path(), out_.path()});
+  sorted = catalogue();
+  ASSERT_EQ(CatalogueResult::End::kFailed, sorted.end);
+  EXPECT_EQ(kExitFailure, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ("Error Encountered 13 Type mismatch\n", run.err);
+  EXPECT_EQ(13, sorted.failure.number);
+
+  // A short least name ends the rebuild early, whatever name the folder gives first.
+  WriteBytes(in_ / "1.BOX", "");
+  run = RunArgs({"list", in_.path(), out_.path()});
+  EXPECT_EQ(CatalogueResult::End::kFileError, catalogue().end);
+  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ(0u, run.err.find("File Error in Boxes 1.BOX: "));
 }
 
 TEST_F(BatchTest, ProcessWritesTheWindowsPagesForTheKeysGiven) {

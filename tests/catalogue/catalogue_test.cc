@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace gamefold {
@@ -111,6 +114,39 @@ TEST(Catalogue, FailuresLeaveWhatTheyHadDone) {
   EXPECT_EQ(Get_Dates(first, {"GamesOf2008Apr1.htm"}).failure.description,
             "Subscript out of range");
   EXPECT_EQ(Get_Dates({Box("9E990401")}, {}).failure.description, "Overflow");
+}
+
+std::vector<std::string_view> Views(const Names& names) {
+  return std::vector<std::string_view>(names.begin(), names.end());
+}
+
+TEST(Catalogue, ViewsOfTheNamesGiveTheSameResult) {
+  const Names first{Box("20080401")};
+  const std::vector<std::pair<Names, Names>> listings = {
+      {{Box("20080401"), Box("20080402"), "2008040200002.BOX"}, {"GamesOf20070402.htm"}},
+      {{Box("20080401"), "    0405.box", "2008-04-01.box", "20080403"}, {"GamesOf.htm"}},
+      {{}, {"GamesOf20080402.htm"}},
+      {{"200804010001.box"}, {}},
+      {{Box("20080401"), "1234.box", Box("20080402")}, {}},
+      {first, {"GamesOf20080401.htm", "GamesOf2008Apr1.htm"}},
+      {{"2oo80401000001.bo"}, {}},
+      {first, {"GamesOf9E990401.htm"}},
+  };
+  for (const auto& [boxes, pages] : listings) {
+    std::vector<std::string_view> box_views = Views(boxes), page_views = Views(pages);
+    CatalogueResult strings = Get_Dates(boxes, pages);
+    CatalogueResult views = Get_Dates(std::span<const std::string_view>(box_views), page_views);
+    std::string where = boxes.empty() ? "(no boxscores)" : boxes.front();
+    EXPECT_EQ(views.end, strings.end) << where;
+    EXPECT_EQ(views.list_replaced, strings.list_replaced) << where;
+    EXPECT_EQ(views.entries, strings.entries) << where;
+    EXPECT_EQ(views.indicator, strings.indicator) << where;
+    EXPECT_EQ(views.days_in, strings.days_in) << where;
+    EXPECT_EQ(views.days_out, strings.days_out) << where;
+    EXPECT_EQ(views.failure.number, strings.failure.number) << where;
+    EXPECT_EQ(views.failure.description, strings.failure.description) << where;
+    EXPECT_EQ(views.trace, strings.trace) << where;
+  }
 }
 
 TEST(Catalogue, CountsBeyond16Bits) {
