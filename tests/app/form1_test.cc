@@ -105,6 +105,7 @@ class TestForm1 : public QObject {
   }
   void Pick(const QString& entry);
   void WriteSeason(const QString& boxes);
+  void OpenSeason(const QString& boxes, const QString& web);
 
   std::unique_ptr<QTemporaryDir> dir_;
   QString previous_dir_;
@@ -149,6 +150,16 @@ void TestForm1::WriteSeason(const QString& boxes) {
   WriteBytes(boxes + "/2008040100002.BOX", Boxscore("Sox & 'Mets'", 4, "Astros", 4));
   WriteBytes(boxes + "/2008040200001.BOX", Boxscore("Reds", 2, "Cubs", 1));
   WriteBytes(boxes + "/2008040300001.BOX", Boxscore("Reds", 0, "Cubs", 1));
+}
+
+// Opens the window on a sample season in `boxes` and an empty output folder `web`.
+void TestForm1::OpenSeason(const QString& boxes, const QString& web) {
+  WriteSeason(boxes);
+  QDir().mkpath(web);
+  window_ = MakeWindow();
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  QVERIFY(Child<FolderList>("Dir2")->setPath(web.toStdString(), &failure));
 }
 
 void TestForm1::firstRunShowsTheDesignedWindow() {
@@ -240,12 +251,7 @@ void TestForm1::startupSkipsSettingsThatCannotBeApplied() {
 
 void TestForm1::pickingAndProcessingWritesPages() {
   QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
-  WriteSeason(boxes);
-  QDir().mkpath(web);
-  window_ = MakeWindow();
-  Failure failure;
-  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
-  QVERIFY(Child<FolderList>("Dir2")->setPath(web.toStdString(), &failure));
+  OpenSeason(boxes, web);
   QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080401", "20080402", "20080403"}));
   QCOMPARE(Child<QLabel>("Label7")->text(), QString(" MAYBE "));
   QVERIFY(!Child<QPushButton>("cmdBuildIndex")->isEnabled());
@@ -384,12 +390,7 @@ void TestForm1::catalogueFailureShowsTheReport() {
 
 void TestForm1::processFailureKeepsThePublishedPage() {
   QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
-  WriteSeason(boxes);
-  QDir().mkpath(web);
-  window_ = MakeWindow();
-  Failure failure;
-  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
-  QVERIFY(Child<FolderList>("Dir2")->setPath(web.toStdString(), &failure));
+  OpenSeason(boxes, web);
   Pick("20080402");
   Pick("20080401");
   // The day's page was published before; its boxscore vanishes after the folder was listed.
