@@ -1,6 +1,7 @@
 #include "app/trace_log.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,11 +12,26 @@ TraceLog::TraceLog(const Clock* clock) : clock_(clock) {}
 
 TraceLog::~TraceLog() { Close(); }
 
-bool TraceLog::Open(const std::string& path, Failure* err) {
+bool TraceLog::Open(const std::string& path, Failure* err, bool* in_use) {
   Close();
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (in_use != nullptr) *in_use = false;
+  // Not truncated on open: a second program started in the same folder must leave the first
+  // one's log whole. The lock lives as long as the log is open.
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd_ < 0) {
     *err = FailureFromErrno(errno, "cannot create the trace log", path);
+    return false;
+  }
+  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    Close();
+    err->number = 75;
+    err->description = "another Gamefold is using the trace log " + path;
+    if (in_use != nullptr) *in_use = true;
+    return false;
+  }
+  if (::ftruncate(fd_, 0) != 0) {
+    *err = FailureFromErrno(errno, "cannot create the trace log", path);
+    Close();
     return false;
   }
   return true;
