@@ -75,6 +75,13 @@ void DayList::keyPressEvent(QKeyEvent* event) {
   }
   if (moves) typing_.stop();
   int before = currentRow();
+  if (moves && before < 0) {
+    // With no entry current the view would move to the first for every key; End means the last.
+    if (count() > 0) setCurrentRow(event->key() == Qt::Key_End ? count() - 1 : 0);
+    event->accept();
+    pickCurrent();
+    return;
+  }
   QListWidget::keyPressEvent(event);
   bool moved = currentRow() != before && currentRow() >= 0;
   if (moves && moved) {

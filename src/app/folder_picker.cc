@@ -292,6 +292,7 @@ std::string FolderList::currentFolderOfDrive(const std::string& drive) const {
 
 void FolderList::fill(const std::vector<std::string>& subfolders) {
   clear();
+  last_search_ms_ = 0;  // typing in a new folder starts a new search
   QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
   QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
   std::vector<std::string> chain;
