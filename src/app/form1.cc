@@ -350,6 +350,7 @@ void Form1::Dir1_Change() {
     Get_Dates();
   } else {
     SetIndicator(kIndicatorNoGames.caption, kIndicatorNoGames.rgb);
+    Label7->setToolTip(QString());
     SetListEntries(List1, {});
     SetListEntries(List2, {});
   }
@@ -378,10 +379,16 @@ void Form1::Get_Dates() {
   for (const std::string& line : result.trace) Trace(line);
   if (result.list_replaced) SetListEntries(List1, result.entries);
   if (result.indicator) SetIndicator(result.indicator->caption, result.indicator->rgb);
+  // The indicator alone cannot say why it stayed as it was, or that the year it shows does not
+  // hold for every boxscore.
+  if (result.end == CatalogueResult::End::kFileError || result.end == CatalogueResult::End::kListed) {
+    Label7->setToolTip(FromBytes(result.notice));
+  }
   if (result.days_in) SetCount(txtDaysIn, *result.days_in);
   if (result.days_out) SetCount(txtDaysOut, *result.days_out);
   if (result.end == CatalogueResult::End::kFailed) {
     Error_Message(result.failure);
+    TraceFailure(result.failure);
     Trace(kTraceNoDates2);
   }
 }

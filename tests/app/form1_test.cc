@@ -398,9 +398,11 @@ void TestForm1::catalogueFailureShowsTheReport() {
   Failure failure;
   QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
   QCOMPARE(boxes_shown_.size(), 1);
-  QVERIFY(boxes_shown_.first().startsWith("Error Encountered 13 Type mismatch\n"));
-  QCOMPARE(TraceTexts(dir_->path()).last(4), QStringList({" change dir1 ", " getting dates ",
-                                                          " ended dates from No Dates2 ", boxes}));
+  QVERIFY(boxes_shown_.first().startsWith("Error Encountered 13 Type mismatch (9234.box)\n"));
+  QCOMPARE(TraceTexts(dir_->path()).last(5),
+           QStringList({" change dir1 ", " getting dates ",
+                        " Error Encountered 13 Type mismatch (9234.box) ",
+                        " ended dates from No Dates2 ", boxes}));
 }
 
 void TestForm1::processFailureKeepsThePublishedPage() {
