@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
@@ -11,7 +12,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QCloseEvent>
 #include <QResizeEvent>
 #include <QTimer>
 #include <algorithm>
@@ -216,8 +216,9 @@ void Form1::Form_Load() {
   if (!own_files_) {
     // Falling back to another folder would write the log and settings where they do not
     // belong (as root, into "/").
-    failure = {76, "the folder the program was started from no longer exists (the program goes "
-                   "on without its trace log and settings)"};
+    failure = {76,
+               "the folder the program was started from no longer exists (the program goes "
+               "on without its trace log and settings)"};
     Error_Message(failure);
   } else if (!trace_.Open(JoinPath(current_dir_, kTraceLogName), &failure, &in_use)) {
     if (in_use) {
@@ -381,7 +382,8 @@ void Form1::Get_Dates() {
   if (result.indicator) SetIndicator(result.indicator->caption, result.indicator->rgb);
   // The indicator alone cannot say why it stayed as it was, or that the year it shows does not
   // hold for every boxscore.
-  if (result.end == CatalogueResult::End::kFileError || result.end == CatalogueResult::End::kListed) {
+  if (result.end == CatalogueResult::End::kFileError ||
+      result.end == CatalogueResult::End::kListed) {
     Label7->setToolTip(FromBytes(result.notice));
   }
   if (result.days_in) SetCount(txtDaysIn, *result.days_in);

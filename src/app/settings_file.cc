@@ -41,9 +41,7 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes) {
   return lines;
 }
 
-bool SavableFolder(std::string_view folder) {
-  return folder.find('\n') == std::string_view::npos;
-}
+bool SavableFolder(std::string_view folder) { return folder.find('\n') == std::string_view::npos; }
 
 std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
                            std::string_view content_choice) {

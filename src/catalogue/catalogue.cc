@@ -125,7 +125,8 @@ bool FailedOn(std::string_view name, Failure* failure) {
 
 // Empty unless the boxscores hold more than one year: then which years, and the listed days
 // that have no boxscore of the year they are listed under (their pages would have no games).
-std::string MixedYearsNotice(YearsSeen* years, int listed_year, const std::vector<std::string>& entries) {
+std::string MixedYearsNotice(YearsSeen* years, int listed_year,
+                             const std::vector<std::string>& entries) {
   if (years->years.size() <= 1) return "";
   std::sort(years->years.begin(), years->years.end());
   std::string notice = "boxscores of more than one year (";

@@ -586,7 +586,8 @@ void TestForm1::wheelChangesOnlyAFocusedDrive() {
 }
 
 void TestForm1::folderListReachesEveryFolder() {
-  for (const char* name : {"/plain", "/tmp", "/.wine/drive_c", "/gone"}) QDir().mkpath(dir_->path() + name);
+  for (const char* name : {"/plain", "/tmp", "/.wine/drive_c", "/gone"})
+    QDir().mkpath(dir_->path() + name);
   window_ = MakeWindow();
   Activate();
   auto* folders = Child<FolderList>("Dir1");
@@ -630,7 +631,8 @@ void TestForm1::folderListReachesEveryFolder() {
 }
 
 void TestForm1::startFolderGoneWritesNothingElsewhere() {
-  bool root_had_log = QFile::exists("/boxtrace.txt"), root_had_settings = QFile::exists("/DOD_box.txt");
+  bool root_had_log = QFile::exists("/boxtrace.txt"),
+       root_had_settings = QFile::exists("/DOD_box.txt");
   QString start = dir_->path() + "/start";
   QDir().mkpath(start);
   QDir::setCurrent(start);

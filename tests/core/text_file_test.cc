@@ -83,16 +83,21 @@ TEST(TextFile, RemovesTemporariesOnlyOfProcessesThatAreGone) {
   }
   // Names of the user's that only resemble ours stay, even when their "pid" is gone.
   std::string gone_text = std::to_string(gone);
-  std::vector<std::string> lookalikes = {
-      ".notes.tmp2024-12", ".notes.tmp" + gone_text + "-12", ".x.tmp" + gone_text + "-1",
-      ".GamesOf.htm.tmp" + gone_text + "-1", ".GamesOf20080401.htm.tmpabc-1",
-      ".GamesOf2008040x.htm.tmp" + gone_text + "-1", ".GamesOf20080401.htm.tmp" + gone_text + "-",
-      ".GamesOf20080401.htm.tmp" + gone_text + "-1x", ".GamesIndex.html.tmp" + gone_text + "-1"};
+  std::vector<std::string> lookalikes = {".notes.tmp2024-12",
+                                         ".notes.tmp" + gone_text + "-12",
+                                         ".x.tmp" + gone_text + "-1",
+                                         ".GamesOf.htm.tmp" + gone_text + "-1",
+                                         ".GamesOf20080401.htm.tmpabc-1",
+                                         ".GamesOf2008040x.htm.tmp" + gone_text + "-1",
+                                         ".GamesOf20080401.htm.tmp" + gone_text + "-",
+                                         ".GamesOf20080401.htm.tmp" + gone_text + "-1x",
+                                         ".GamesIndex.html.tmp" + gone_text + "-1"};
   for (const std::string& name : lookalikes) WriteBytes(dir / name, "x");
   std::string index_temporary = ".GamesIndex.htm.tmp" + gone_text + "-7";
   WriteBytes(dir / index_temporary, "x");
   RemoveStaleTemporaries(dir.path());
-  for (const std::string& name : lookalikes) EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+  for (const std::string& name : lookalikes)
+    EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
   EXPECT_FALSE(std::filesystem::exists(dir / index_temporary));
   EXPECT_FALSE(std::filesystem::exists(dir / gone_temporary));
   EXPECT_FALSE(std::filesystem::exists(dir / own_temporary));
