@@ -13,7 +13,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
