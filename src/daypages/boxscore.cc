@@ -1,5 +1,6 @@
 #include "daypages/boxscore.h"
 
+#include "core/text.h"
 #include "daypages/byte_scan.h"
 
 namespace gamefold {
@@ -21,19 +22,13 @@ std::string_view Field(std::string_view line, size_t start, size_t length) {
   return start < line.size() ? line.substr(start, length) : std::string_view();
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == kNotFound) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // Blanks are skipped and the digits from the start read up to the first other byte, so "  5"
 // gives 5 and "   " gives 0. Three bytes cannot overflow.
 int ReadRuns(std::string_view field) {
   int runs = 0;
   for (char c : field) {
     if (c == ' ') continue;
-    if (c < '0' || c > '9') break;
+    if (!IsDigit(c)) break;
     runs = runs * 10 + (c - '0');
   }
   return runs;
