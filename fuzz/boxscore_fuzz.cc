@@ -12,6 +12,7 @@
 #include "core/game_day.h"
 #include "core/text_file.h"
 #include "daypages/boxscore.h"
+#include "support/line_readers.h"
 #include "daypages/day_page.h"
 #include "fuzz_check.h"
 

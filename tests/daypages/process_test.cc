@@ -14,6 +14,7 @@
 namespace gamefold {
 namespace {
 
+using testing::AllEntries;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -21,15 +22,6 @@ using testing::WriteBytes;
 const std::string kData = GAMEFOLD_TEST_DATA "/daypages";
 const std::vector<std::string> kNames = {"2008040600001.BOX", "2008040600002.BOX"};
 const std::string kOldPage = "old page\r\n";
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 TEST(DayFiles, MatchesTheFirstEightBytesExactly) {
   EXPECT_EQ("20080406", DayKeyOf("20080406"));
@@ -66,7 +58,7 @@ TEST(DayProcessor, WritesThePagesInOrderAndTellsWhatItDoes) {
                                       "done 20080407 0"}),
             events);
   EXPECT_EQ((std::vector<std::string>{"GamesOf20080406.htm", "GamesOf20080407.htm"}),
-            FolderNames(out.path()));
+            AllEntries(out.path()));
   EXPECT_EQ(2u, CountGames(kNames, keys));
 }
 
@@ -78,7 +70,7 @@ TEST(DayProcessor, StopsAtTheFirstFailedDay) {
   WriteBytes(in / "2008040500001.BOX", ReadBytes(kData + "/2008040600001.BOX"));
   std::filesystem::create_directory(in / "2008040600001.BOX");
   WriteBytes(in / "2008040700001.BOX", ReadBytes(kData + "/2008040600002.BOX"));
-  std::vector<std::string> names = FolderNames(in.path());
+  std::vector<std::string> names = AllEntries(in.path());
   std::vector<std::string> events;
   ProcessEvents tell;
   tell.day_done = [&events](std::string_view key, size_t) {
@@ -95,17 +87,17 @@ TEST(DayProcessor, StopsAtTheFirstFailedDay) {
   std::string cause = "cannot read " + (in / "2008040600001.BOX") + ": Is a directory";
   EXPECT_EQ(cause, err.description);
   EXPECT_EQ((std::vector<std::string>{"done 20080405", "failed 20080406 " + cause}), events);
-  EXPECT_EQ(std::vector<std::string>{"GamesOf20080405.htm"}, FolderNames(out.path()));
+  EXPECT_EQ(std::vector<std::string>{"GamesOf20080405.htm"}, AllEntries(out.path()));
 }
 
 bool ProcessApril6(const std::string& in, const std::string& out, Failure* err) {
-  return ProcessDay(in, FolderNames(in), out, "20080406", 3, ProcessEvents(), err);
+  return ProcessDay(in, AllEntries(in), out, "20080406", 3, ProcessEvents(), err);
 }
 
 // A failed run leaves the older page as it was, and no temporary file beside it.
 void ExpectOnlyOldPage(const std::string& out) {
   EXPECT_EQ(kOldPage, ReadBytes(out + "/GamesOf20080406.htm"));
-  EXPECT_EQ(std::vector<std::string>{"GamesOf20080406.htm"}, FolderNames(out));
+  EXPECT_EQ(std::vector<std::string>{"GamesOf20080406.htm"}, AllEntries(out));
 }
 
 TEST(ProcessDay, FailsOnAnUnreadableBoxscore) {
