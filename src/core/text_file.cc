@@ -12,6 +12,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/text.h"
+
 namespace gamefold {
 
 namespace {
@@ -40,15 +42,13 @@ bool IsTemporaryName(std::string_view name, pid_t* writer) {
   if (marker == std::string_view::npos || marker == 0) return false;
   std::string_view rest = name.substr(marker + kTemporaryMarker.size());
   size_t dash = rest.find('-');
-  if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size()) return false;
-  long long pid = 0;
-  for (size_t i = 0; i < rest.size(); ++i) {
-    if (i == dash) continue;
-    if (rest[i] < '0' || rest[i] > '9') return false;
-    if (i < dash && pid < (1LL << 40)) pid = pid * 10 + (rest[i] - '0');
-  }
-  *writer = static_cast<pid_t>(pid);
-  return pid > 0 && pid <= std::numeric_limits<pid_t>::max();
+  if (dash == std::string_view::npos || !IsDigits(rest.substr(dash + 1))) return false;
+  // A pid has at most seven digits where the system counts them, far fewer than DigitsValue's
+  // nine.
+  std::optional<int> pid = DigitsValue(rest.substr(0, dash));
+  if (!pid || *pid <= 0) return false;
+  *writer = static_cast<pid_t>(*pid);
+  return true;
 }
 
 // The process itself counts as not running: it writes one file at a time and removes its
