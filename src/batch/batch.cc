@@ -44,7 +44,7 @@ constexpr int kProgressWidth = 30;
 // rebuild with a failure.
 bool IsDayKey(std::string_view key) {
   if (key.size() != kDayKeyLength || !IsDigits(key)) return false;
-  int day_index = *DigitsAt(key, 5, 4);
+  int day_index = *DigitsAt(key, kKeyDayIndexPosition, 4);
   return day_index >= kFirstDayIndex && day_index <= kLastDayIndex;
 }
 

@@ -66,7 +66,7 @@ bool HasNumericStem(std::string_view name) {
 // the first ".") take no part, nor do names whose characters 5-8 lie outside 101..1231.
 bool MarkBoxscore(std::string_view name, DayMarks* marks, Failure* failure) {
   if (!HasNumericStem(name)) return true;
-  std::string_view month_day = Characters(name, 5, 4);
+  std::string_view month_day = Characters(name, kKeyDayIndexPosition, 4);
   std::optional<int> digits = DigitsAt(month_day, 1, 4);
   std::optional<double> value = digits ? std::optional<double>(*digits) : StrictNumber(month_day);
   if (!value) {

@@ -11,6 +11,8 @@ namespace gamefold {
 /// A game-day key: eight digits YYYYMMDD, the first eight characters of a boxscore's name and
 /// of an entry of the day lists.
 inline constexpr size_t kDayKeyLength = 8;
+/// Where the key's month and day (MMDD, the day index) begin, counted from 1.
+inline constexpr size_t kKeyDayIndexPosition = 5;
 /// The usual boxscore name, key + five more characters + ".box": only a first name of this
 /// length gives the catalogue its year.
 inline constexpr size_t kBoxscoreNameLength = 17;
@@ -21,7 +23,7 @@ inline constexpr std::string_view kDayPageSuffix = ".htm";
 inline constexpr size_t kDayPageNameLength =
     kDayPagePrefix.size() + kDayKeyLength + kDayPageSuffix.size();
 inline constexpr size_t kPageYearPosition = kDayPagePrefix.size() + 1;
-inline constexpr size_t kPageDayIndexPosition = kPageYearPosition + 4;
+inline constexpr size_t kPageDayIndexPosition = kDayPagePrefix.size() + kKeyDayIndexPosition;
 /// Day index: month * 100 + day, 101 (1 January) to 1231 (31 December), the last four digits of
 /// a key. Impossible dates inside the range (132, 200) are not rejected.
 inline constexpr int kFirstDayIndex = 101;
