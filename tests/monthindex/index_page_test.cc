@@ -8,17 +8,16 @@
 #include <iterator>
 #include <sstream>
 
+#include "support/temp_dir.h"
+
 namespace gamefold {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TempDir;
 
 const std::string kBlank = "<TD ALIGN=CENTER>&nbsp;&nbsp;";
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Splits a page at CR LF; a bare CR or LF inside a line, or a last line without CR LF, shows
 // up as a line that no expectation matches.
@@ -89,35 +88,19 @@ std::string Build(const std::vector<std::string>& names) {
   return page;
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "monthindex-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
 TEST(IndexPage, MayPageMatchesHandCheckedFile) {
   std::string expected = ReadBytes(GAMEFOLD_TEST_DATA "/monthindex/may2008_index.htm");
   ASSERT_FALSE(expected.empty());
   std::vector<std::string> names = {"GamesOf20080501.htm", "GamesOf20080502.htm"};
   EXPECT_EQ(Build(names), expected);
 
-  TempFolder folder;
+  TempDir folder;
   Failure err;
-  ASSERT_TRUE(WriteIndexPage(folder.path().string(), names, &err)) << err.description;
-  EXPECT_EQ(ReadBytes(folder.path() / "GamesIndex.htm"), expected);
+  ASSERT_TRUE(WriteIndexPage(folder.path(), names, &err)) << err.description;
+  EXPECT_EQ(ReadBytes(folder / "GamesIndex.htm"), expected);
   // Writing again replaces the page instead of appending, and leaves no temporary file behind.
-  ASSERT_TRUE(WriteIndexPage(folder.path().string(), names, &err)) << err.description;
-  EXPECT_EQ(ReadBytes(folder.path() / "GamesIndex.htm"), expected);
+  ASSERT_TRUE(WriteIndexPage(folder.path(), names, &err)) << err.description;
+  EXPECT_EQ(ReadBytes(folder / "GamesIndex.htm"), expected);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
 }
 
@@ -210,24 +193,24 @@ TEST(IndexPage, NoUsableNameWritesNothing) {
   EXPECT_FALSE(BuildIndexPage({"GamesOfXXXX0406.htm", "GamesOf20081301.htm"}, &page, &err));
   EXPECT_EQ(page, "untouched");
 
-  TempFolder folder;
-  fs::path index = folder.path() / "GamesIndex.htm";
+  TempDir folder;
+  std::string index = folder / "GamesIndex.htm";
   std::ofstream(index, std::ios::binary) << "old index\r\n";
   err = {};
-  EXPECT_FALSE(WriteIndexPage(folder.path().string(), {"GamesOf.htm"}, &err));
+  EXPECT_FALSE(WriteIndexPage(folder.path(), {"GamesOf.htm"}, &err));
   EXPECT_EQ(err.number, 53);
-  EXPECT_EQ(err.description, "no day page to index in " + folder.path().string() + detail);
+  EXPECT_EQ(err.description, "no day page to index in " + folder.path() + detail);
   EXPECT_EQ(ReadBytes(index), "old index\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
 }
 
 TEST(IndexPage, WriteFailureKeepsTheOldIndex) {
   std::vector<std::string> names = {"GamesOf20080501.htm"};
-  TempFolder folder;
+  TempDir folder;
   Failure err;
 
   // An output "folder" that is a regular file.
-  fs::path not_a_folder = folder.path() / "web";
+  fs::path not_a_folder = fs::path(folder / "web");
   std::ofstream(not_a_folder, std::ios::binary) << "x";
   EXPECT_FALSE(WriteIndexPage(not_a_folder.string(), names, &err));
   EXPECT_NE(err.number, 0);
@@ -237,12 +220,12 @@ TEST(IndexPage, WriteFailureKeepsTheOldIndex) {
 
   // A vanished output folder.
   err = {};
-  EXPECT_FALSE(WriteIndexPage((folder.path() / "gone").string(), names, &err));
+  EXPECT_FALSE(WriteIndexPage(folder / "gone", names, &err));
   EXPECT_EQ(err.number, 53);
 
   // The rename over the old index fails (it is a folder here, which even root cannot replace
   // with a file): the old one stays as it was and no temporary file is left.
-  fs::path out = folder.path() / "out";
+  fs::path out = fs::path(folder / "out");
   fs::create_directories(out / "GamesIndex.htm");
   std::ofstream(out / "GamesIndex.htm" / "keep", std::ios::binary) << "old\r\n";
   err = {};
