@@ -70,7 +70,7 @@ fuzz-smoke: fuzz-build
 # which must stay silent.
 package:
 	@GAMEFOLD_PACKAGE_DEPS=1 tools/install-deps.sh
-	eval "$$(dpkg-buildflags --export=sh)" && CXXFLAGS="$$CXXFLAGS $$CPPFLAGS" \
+	eval "$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)" && CXXFLAGS="$$CXXFLAGS $$CPPFLAGS" \
 		cmake -S . -B $(BUILD)/package -G Ninja \
 		-DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DGAMEFOLD_DEBIAN_PACKAGE=ON \
 		-DGAMEFOLD_PACKAGE_OUTPUT_DIR=$(abspath $(BUILD)) $(CMAKE_FLAGS)

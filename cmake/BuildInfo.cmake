@@ -16,3 +16,8 @@ endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/build_info.h.in
                ${CMAKE_BINARY_DIR}/generated/build_info.h @ONLY)
 include_directories(${CMAKE_BINARY_DIR}/generated)
+
+# The documents go where Debian looks for them, under the package's name in lower case. Set
+# before anything (Qt's package files among them) includes GNUInstallDirs, which would take the
+# project's name as it is spelt.
+set(CMAKE_INSTALL_DOCDIR share/doc/gamefold CACHE PATH "Documentation root")

@@ -1,7 +1,5 @@
 # What `cmake --install` puts in place: the programs, the menu entry with its launcher, the
 # AppStream data, the icon, the manual pages, the shell completion and the documents.
-# The documents go where Debian looks for them, under the package's name in lower case.
-set(CMAKE_INSTALL_DOCDIR share/doc/gamefold CACHE PATH "Documentation folder")
 include(GNUInstallDirs)
 
 # Installed beside gamefold and gamefold-batch, its name should say what it makes.

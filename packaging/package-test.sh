@@ -56,10 +56,13 @@ cp "$deb" "$root/tmp/gamefold.deb"
 in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@"; }
 
 say "installing $(basename "$deb") with apt"
-if ! in_root apt-get install -y -q /tmp/gamefold.deb > "$cache/install.log" 2>&1; then
+# Without the recommended packages (Qt's would bring a GTK theme): the package's own
+# dependencies must be enough, and the download stays small.
+install=(apt-get install -y -q --no-install-recommends /tmp/gamefold.deb)
+if ! in_root "${install[@]}" > "$cache/install.log" 2>&1; then
   # Lists older than the archive's current packages: refresh them once and try again.
   in_root apt-get update -q >> "$cache/install.log" 2>&1
-  in_root apt-get install -y -q /tmp/gamefold.deb >> "$cache/install.log" 2>&1 ||
+  in_root "${install[@]}" >> "$cache/install.log" 2>&1 ||
     { cat "$cache/install.log" >&2; fail "apt could not install the package"; }
 fi
 in_root dpkg-query -L gamefold > "$cache/files.txt"
@@ -70,12 +73,13 @@ version=$(in_root gamefold-batch --version)
   fail "gamefold-batch --version said: $version"
 
 say "a sample season, processed by the installed programs and by the build tree's"
-in_root sh -c 'gamefold-sample-season --days 5 /tmp/boxes > /dev/null &&
-  gamefold-batch process --content 3 --index /tmp/boxes /tmp/web 2> /dev/null'
+in_root sh -c 'gamefold-sample-season --days 5 /tmp/boxes > /dev/null && mkdir /tmp/web &&
+  gamefold-batch process --content 3 --index /tmp/boxes /tmp/web' ||
+  fail "the installed programs could not process a sample season"
+rm -rf "$cache/boxes" "$cache/web"
+mkdir -p "$cache/web"
 "$programs/tools/gamefold-sample-season" --days 5 "$cache/boxes" > /dev/null
-rm -rf "$cache/web"
-"$programs/src/batch/gamefold-batch" process --content 3 --index "$cache/boxes" "$cache/web" \
-  2> /dev/null
+"$programs/src/batch/gamefold-batch" process --content 3 --index "$cache/boxes" "$cache/web"
 diff -r "$cache/boxes" "$root/tmp/boxes" > /dev/null || fail "the sample seasons differ"
 diff -r "$cache/web" "$root/tmp/web" || fail "the pages differ from the build tree's"
 [ "$(ls "$root/tmp/web" | wc -l)" = 6 ] || fail "expected 5 day pages and the index"
