@@ -20,4 +20,7 @@ include_directories(${CMAKE_BINARY_DIR}/generated)
 # The documents go where Debian looks for them, under the package's name in lower case. Set
 # before anything (Qt's package files among them) includes GNUInstallDirs, which would take the
 # project's name as it is spelt.
-set(CMAKE_INSTALL_DOCDIR share/doc/gamefold CACHE PATH "Documentation root")
+# GNUInstallDirs leaves an empty entry in the cache when it chose the folder itself.
+if(NOT CMAKE_INSTALL_DOCDIR)
+  set(CMAKE_INSTALL_DOCDIR share/doc/gamefold CACHE PATH "Documentation root" FORCE)
+endif()

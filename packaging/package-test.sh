@@ -98,7 +98,7 @@ command=$(sed -n 's/^Exec=//p' "$desktop")
 mkdir -p "$root/home/player"
 start_window() {
   # The window runs until it is closed; two seconds are enough for its start-up to finish.
-  chroot "$root" /usr/bin/env -i HOME=/home/player QT_QPA_PLATFORM=offscreen \
+  chroot "$root" /usr/bin/env -i HOME=/home/player QT_QPA_PLATFORM=offscreen "$@" \
     sh -c "cd / && exec timeout -s TERM 2 $command" > /dev/null 2>&1 || true
 }
 start_window
@@ -113,6 +113,8 @@ start_window
 grep -q "M/tmp/web"$'\r' "$folder/boxtrace.txt" ||
   fail "the second start did not restore the folders of $folder/DOD_box.txt"
 grep -q "5 Days out" "$folder/boxtrace.txt" || fail "the restored output folder shows no pages"
+start_window XDG_DATA_HOME=/home/player/data
+[ -f "$root/home/player/data/gamefold/boxtrace.txt" ] || fail "XDG_DATA_HOME was not followed"
 
 say "purging the package"
 in_root apt-get purge -y -q gamefold > "$cache/purge.log" 2>&1 ||
