@@ -9,6 +9,7 @@
 # nothing and take about a minute.
 set -euo pipefail
 
+[ "$(id -u)" = 0 ] || { echo "package-test: run as root: it uses chroot and bind mounts" >&2; exit 1; }
 build=$(cd "${1:-build}" && pwd)
 debs=("$build"/gamefold_*_amd64.deb)
 [ -f "${debs[-1]}" ] || { echo "package-test: no package in $build: run make package" >&2; exit 1; }
