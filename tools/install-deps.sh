@@ -19,7 +19,7 @@ if [ "${GAMEFOLD_PACKAGE_DEPS:-0}" = 1 ]; then
             dpkg-dev file lintian desktop-file-utils appstream)
 fi
 if [ "${GAMEFOLD_PACKAGE_TEST_DEPS:-0}" = 1 ]; then
-  packages=(mmdebstrap)
+  packages=(mmdebstrap gpg debian-archive-keyring)
 fi
 
 missing=()
