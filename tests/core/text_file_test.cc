@@ -108,8 +108,8 @@ TEST(TextFile, RemovesTemporariesOnlyOfProcessesThatAreGone) {
 
 TEST(TextFile, ErrorReportText) {
   EXPECT_EQ(ErrorMessageText({53, "File not found"}),
-            "Error Encountered 53 File not found\n Please report to Tavrel at "
-            "gamefold-maintainers@example.org ");
+            "Error Encountered 53 File not found\n Please report to Tavrel at " +
+                std::string(kMaintainerAddress) + " ");
   EXPECT_EQ(ErrorMessageText({-5, "x"}).substr(0, 21), "Error Encountered -5 ");
 }
 
