@@ -35,6 +35,7 @@ Failure FailureFromErrno(int errnum, std::string_view what, std::string_view pat
   failure.number = ErrorNumberOf(errnum);
   failure.description.append(what).append(" ").append(path).append(": ");
   failure.description.append(std::strerror(errnum));
+  failure.path = std::string(path);
   return failure;
 }
 

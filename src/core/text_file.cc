@@ -182,6 +182,41 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, Fail
   return true;
 }
 
+bool FileHoldsBytes(const std::string& path, std::string_view content) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  bool same = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+              static_cast<size_t>(info.st_size) == content.size();
+  // Compared a chunk at a time: a page that differs mostly differs in size already, and one
+  // that does not costs a read from the page cache, no allocation.
+  char chunk[1 << 16];
+  size_t offset = 0;
+  while (same) {
+    ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      same = got == 0 && offset == content.size();
+      break;
+    }
+    size_t size = static_cast<size_t>(got);
+    same = offset + size <= content.size() &&
+           std::memcmp(chunk, content.data() + offset, size) == 0;
+    offset += size;
+  }
+  ::close(fd);
+  return same;
+}
+
+bool ReplaceFileIfChanged(const std::string& path, std::string_view content, bool* written,
+                          Failure* err) {
+  *written = false;
+  if (FileHoldsBytes(path, content)) return true;
+  if (!WriteFileAtomically(path, content, err)) return false;
+  *written = true;
+  return true;
+}
+
 void RemoveStaleTemporaries(const std::string& folder) {
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return;

@@ -29,6 +29,16 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 /// removed and an existing file at path is left as it was.
 bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err);
 
+/// True when the file at path holds exactly content; false when it differs, is missing or
+/// cannot be read.
+bool FileHoldsBytes(const std::string& path, std::string_view content);
+
+/// As WriteFileAtomically, except that a file already holding exactly content is not touched at
+/// all (it keeps its modification time and inode), so that upload tools see nothing to send.
+/// *written tells whether the file was replaced.
+bool ReplaceFileIfChanged(const std::string& path, std::string_view content, bool* written,
+                          Failure* err);
+
 /// Removes from folder the temporary files that WriteFileAtomically left there for a day page or
 /// the index page in a process that no longer runs (one killed while writing). Those of running
 /// processes stay, and so does every other name, however much it resembles one.

@@ -1,6 +1,7 @@
 #include "daypages/process.h"
 
 #include "core/game_day.h"
+#include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/day_page.h"
 
@@ -52,23 +53,47 @@ bool DayProcessor::ReadDay(const ProcessJob& job, const std::vector<std::string>
   return true;
 }
 
-bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
-                              const ProcessEvents& events, Failure* err) {
+// Builds the page of key into page_; *games is the number of its games.
+bool DayProcessor::BuildPage(const ProcessJob& job, std::string_view key,
+                             const ProcessEvents& events, size_t* games, Failure* err) {
   std::vector<std::string> names = DayFiles(job.input_names, key);
-  bool written = ReadDay(job, names, events, err);
-  if (written) {
-    if (events.page_opened) events.page_opened(key);
-    page_.clear();
-    WriteDayPage(&page_, key, std::span<const Game>(games_.data(), names.size()));
-    written = WriteFileAtomically(JoinPath(job.output_folder, DayPageName(key)), page_, err);
-  }
+  *games = names.size();
+  if (!ReadDay(job, names, events, err)) return false;
+  if (events.page_opened) events.page_opened(key);
+  page_.clear();
+  WriteDayPage(&page_, key, std::span<const Game>(games_.data(), names.size()));
+  DeclareCharset(&page_, job.charset);
+  return true;
+}
+
+void DayProcessor::ReleaseIfLarge() {
   if (BytesHeld() > kMostKept) {
     games_ = std::vector<Game>();
     page_ = std::string();
   }
-  if (written && events.day_done) events.day_done(key, names.size());
-  if (!written && events.day_failed) events.day_failed(key, *err);
-  return written;
+}
+
+bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
+                              const ProcessEvents& events, Failure* err) {
+  size_t games = 0;
+  bool changed = false;
+  bool done = BuildPage(job, key, events, &games, err) &&
+              ReplaceFileIfChanged(JoinPath(job.output_folder, DayPageName(key)), page_,
+                                   &changed, err);
+  ReleaseIfLarge();
+  if (done && events.page_result) events.page_result(key, changed);
+  if (done && events.day_done) events.day_done(key, games);
+  if (!done && events.day_failed) events.day_failed(key, *err);
+  return done;
+}
+
+bool DayProcessor::PageDiffers(const ProcessJob& job, std::string_view key, bool* differs,
+                               Failure* err) {
+  size_t games = 0;
+  bool built = BuildPage(job, key, {}, &games, err);
+  if (built) *differs = !FileHoldsBytes(JoinPath(job.output_folder, DayPageName(key)), page_);
+  ReleaseIfLarge();
+  return built;
 }
 
 size_t DayProcessor::ProcessDays(const ProcessJob& job, std::span<const std::string> keys,
@@ -82,10 +107,11 @@ size_t DayProcessor::ProcessDays(const ProcessJob& job, std::span<const std::str
 
 bool ProcessDay(const std::string& input_folder, const std::vector<std::string>& input_names,
                 const std::string& output_folder, std::string_view key, int content_choice,
-                const ProcessEvents& events, Failure* err) {
+                const ProcessEvents& events, Failure* err, std::string_view charset) {
   DayProcessor processor;
-  return processor.ProcessDay({input_folder, input_names, output_folder, content_choice}, key,
-                              events, err);
+  return processor.ProcessDay(
+      {input_folder, input_names, output_folder, content_choice, std::string(charset)}, key,
+      events, err);
 }
 
 }  // namespace gamefold

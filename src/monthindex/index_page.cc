@@ -171,11 +171,17 @@ bool BuildIndexPage(const std::vector<std::string>& page_names, std::string* out
 }
 
 bool WriteIndexPage(const std::string& output_folder, const std::vector<std::string>& page_names,
-                    Failure* err) {
+                    Failure* err, std::string_view charset, bool* written) {
   std::string page;
   if (!BuildIndexPageOf(output_folder, page_names, &page, err)) return false;
+  DeclareCharset(&page, charset);
   RemoveStaleTemporaries(output_folder);
-  return WriteFileAtomically(JoinPath(output_folder, kIndexPageName), page, err);
+  bool replaced = false;
+  if (!ReplaceFileIfChanged(JoinPath(output_folder, kIndexPageName), page, &replaced, err)) {
+    return false;
+  }
+  if (written != nullptr) *written = replaced;
+  return true;
 }
 
 }  // namespace gamefold

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 namespace gamefold {
 namespace {
 
+using testing::AllEntries;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -111,6 +113,36 @@ TEST(TextFile, ErrorReportText) {
             "Error Encountered 53 File not found\n Please report to Tavrel at " +
                 std::string(kMaintainerAddress) + " ");
   EXPECT_EQ(ErrorMessageText({-5, "x"}).substr(0, 21), "Error Encountered -5 ");
+}
+
+// An upload tool sends a file again when its time or inode changes, so equal bytes must leave
+// the file alone; any difference, even one of the same size, must replace it.
+TEST(TextFile, ReplacesOnlyFilesWhoseBytesDiffer) {
+  TempDir dir;
+  std::string path = dir / "GamesIndex.htm";
+  WriteBytes(path, "<HTML>\r\n");
+  struct stat before {};
+  ASSERT_EQ(::stat(path.c_str(), &before), 0);
+  bool written = true;
+  Failure failure;
+  ASSERT_TRUE(ReplaceFileIfChanged(path, "<HTML>\r\n", &written, &failure));
+  EXPECT_FALSE(written);
+  struct stat after {};
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+
+  for (std::string_view content : {"<html>\r\n", "<HTML>\r\n<BODY>\r\n", ""}) {
+    ASSERT_TRUE(ReplaceFileIfChanged(path, content, &written, &failure));
+    EXPECT_TRUE(written);
+    EXPECT_EQ(ReadBytes(path), content);
+  }
+  EXPECT_TRUE(ReplaceFileIfChanged(dir / "new.htm", "x", &written, &failure) && written);
+  EXPECT_TRUE(FileHoldsBytes(dir / "new.htm", "x"));
+  EXPECT_FALSE(FileHoldsBytes(dir / "new.htm", "xy"));
+  EXPECT_FALSE(FileHoldsBytes(dir / "missing.htm", ""));
+  EXPECT_EQ(AllEntries(dir.path()), (std::vector<std::string>{"GamesIndex.htm", "new.htm"}));
 }
 
 }  // namespace
