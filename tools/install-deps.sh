@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev libgl-dev libgtest-dev
+  qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev
   chromium python3 fonts-liberation
   desktop-file-utils appstream
 )
@@ -15,7 +15,7 @@ if [ "${GAMEFOLD_FUZZ_DEPS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
 if [ "${GAMEFOLD_PACKAGE_DEPS:-0}" = 1 ]; then
-  packages=(cmake ninja-build g++ make qt6-base-dev libgl-dev gzip
+  packages=(cmake ninja-build g++ make qt6-base-dev libgl-dev nlohmann-json3-dev gzip
             dpkg-dev file lintian desktop-file-utils appstream)
 fi
 if [ "${GAMEFOLD_PACKAGE_TEST_DEPS:-0}" = 1 ]; then
