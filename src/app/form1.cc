@@ -25,6 +25,7 @@
 #include "catalogue/catalogue.h"
 #include "core/game_day.h"
 #include "core/numbers.h"
+#include "core/os_services.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
@@ -35,6 +36,10 @@ namespace {
 
 // Twips per pixel at 96 dots per inch; Qt scales pixels for high-dpi screens itself.
 constexpr double kTwipsPerPixel = 15.0;
+
+// How long a click waits for another program writing into the output folder: the window
+// cannot answer meanwhile, so less than gamefold-batch waits.
+constexpr double kWindowLockWaitSeconds = 10;
 
 // Empty when the folder the program was started from no longer exists.
 std::string CurrentDirectory() {
@@ -299,6 +304,9 @@ void Form1::Read_Settings() {
       case SettingsLine::Kind::kContentChoice:
         List3->setCurrentRow(line.choice - 1);
         break;
+      case SettingsLine::Kind::kCharset:
+        charset_ = line.charset;
+        break;
     }
   }
 }
@@ -319,7 +327,7 @@ bool Form1::Write_Settings(Failure* err) {
   QListWidgetItem* choice = List3->currentItem();
   std::string choice_text = choice != nullptr ? choice->text().toStdString() : "";
   return WriteSettingsFile(JoinPath(current_dir_, kSettingsFileName), File1_.path(), File2_.path(),
-                           choice_text, err);
+                           choice_text, err, charset_);
 }
 
 void Form1::PointFileList(FileList* files, const FolderList* dir) {
@@ -451,9 +459,16 @@ void Form1::Command1_Click() {
   events.page_opened = [&](std::string_view key) { Trace(key); };
   // A run killed while writing a page may have left its temporary file behind.
   RemoveStaleTemporaries(File2_.path());
-  while (List2->count() > 0) {
+  // gamefold-batch may be writing into the same folder; the days wait selected until it is done.
+  FolderLock lock;
+  if (List2->count() > 0 && !lock.Acquire(File2_.path(), kWindowLockWaitSeconds, &failure)) {
+    report(failure);
+    abandoned = true;
+  }
+  while (!abandoned && List2->count() > 0) {
     std::string key(DayKeyOf(List2->item(0)->text().toStdString()));
-    if (!ProcessDay(File1_.path(), File1_.names(), File2_.path(), key, choice, events, &failure)) {
+    if (!ProcessDay(File1_.path(), File1_.names(), File2_.path(), key, choice, events, &failure,
+                    charset_)) {
       // The failed day stays selected, so the user can mend the cause and process again.
       report(failure);
       abandoned = true;
@@ -463,6 +478,7 @@ void Form1::Command1_Click() {
     ++days_done;
     ShowProgress(days_done, days, games);
   }
+  lock.Release();
   progress_->setVisible(false);
 
   if (!abandoned) {
@@ -482,7 +498,11 @@ void Form1::Command1_Click() {
 void Form1::cmdBuildIndex_Click() {
   Trace(kTraceStartingIndexes);
   Failure failure;
-  if (!WriteIndexPage(File2_.path(), File2_.names(), &failure)) Error_Message(failure);
+  FolderLock lock;
+  if (!lock.Acquire(File2_.path(), kWindowLockWaitSeconds, &failure) ||
+      !WriteIndexPage(File2_.path(), File2_.names(), &failure, charset_)) {
+    Error_Message(failure);
+  }
   Trace(kTraceBackFromIndexing);
 }
 

@@ -83,6 +83,7 @@ class Form1 : public QWidget {
   const Clock* clock_;
   TraceLog trace_;
   std::string current_dir_;
+  std::string charset_;  // from the settings file's CHS line: declared in every page written
   FileList File1_{"*.box"};
   FileList File2_{"GamesOf*.*"};
   std::array<std::string, 13> MonthNames_;
