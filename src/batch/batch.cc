@@ -57,6 +57,7 @@ constexpr std::string_view kHelp =
     "  --report json     one JSON object per run on standard output\n"
     "  -q, --quiet       nothing on standard error but failures\n"
     "  --charset NAME    declares the pages' character set, e.g. utf-8\n"
+    "  --durable         brings the pages to the disk before telling them written\n"
     "\n"
     "A file that already holds the bytes it would get is never rewritten. Writers of one OUTPUT\n"
     "take turns: a second one waits up to a minute, then fails.\n"
@@ -150,6 +151,8 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
     command->changed_only = true;
   } else if ((name == "-q" || name == "--quiet") && belongs(kOnProcess | kOnIndex | kOnWatch)) {
     command->quiet = true;
+  } else if (name == "--durable" && belongs(kOnProcess | kOnIndex | kOnWatch)) {
+    command->durable = true;
   } else if (name == "--content" && belongs(kOnList | kOnProcess | kOnWatch)) {
     if (!value(&text)) {
       *problem = "--content needs 1, 2 or 3";
@@ -416,7 +419,7 @@ bool ProcessDays(Run* run, const std::vector<std::string>& input_names,
   DayProcessor processor;
   Failure failure;
   ProcessJob job{command.input_folder, input_names, command.output_folder,
-                 command.content_choice, command.charset};
+                 command.content_choice, command.charset, command.durable};
   bool all_done = processor.ProcessDays(job, keys, events, &failure) == keys.size();
   progress.Finish();
   if (!all_done) run->Fail(failure);
@@ -452,7 +455,7 @@ bool WriteIndex(Run* run, const std::vector<std::string>& output_names) {
   Failure failure;
   bool written = false;
   if (!WriteIndexPage(run->command.output_folder, output_names, &failure, run->command.charset,
-                      &written)) {
+                      &written, run->command.durable)) {
     run->Fail(failure);
     return false;
   }

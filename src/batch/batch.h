@@ -22,6 +22,7 @@ struct BatchCommand {
   bool report_json = false;   // one JSON object per run on out
   bool quiet = false;         // nothing on err but failures
   std::string charset;        // declared in every page written, when not empty
+  bool durable = false;       // pages reach the disk before they are reported written
   double poll_seconds = 0;    // watch: 0 waits for file events, else compares listings so often
   double settle_seconds = 10;      // watch: how long a day's files must stay quiet
   double lock_wait_seconds = 60;   // how long to wait for another run writing the same folder

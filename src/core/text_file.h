@@ -39,6 +39,30 @@ bool FileHoldsBytes(const std::string& path, std::string_view content);
 bool ReplaceFileIfChanged(const std::string& path, std::string_view content, bool* written,
                           Failure* err);
 
+/// Replacements that survive a power cut once committed, with one sync for them all rather than
+/// one a file: Stage writes each file's temporary beside it; Commit brings every staged byte to
+/// the disk, renames the temporaries over their files in the order staged, then brings the
+/// folders' entries to the disk. Temporaries never committed are removed on destruction.
+class DurableBatch {
+ public:
+  DurableBatch() = default;
+  ~DurableBatch();
+  DurableBatch(const DurableBatch&) = delete;
+  DurableBatch& operator=(const DurableBatch&) = delete;
+
+  bool Stage(const std::string& path, std::string_view content, Failure* err);
+  /// Returns the number of files now in place, in the order staged; fewer than staged on a
+  /// failure, told in err. When the bytes cannot be brought to the disk, none is put in place.
+  size_t Commit(Failure* err);
+  size_t staged() const { return staged_.size(); }
+
+ private:
+  struct Staged {
+    std::string temporary, path;
+  };
+  std::vector<Staged> staged_;
+};
+
 /// Removes from folder the temporary files that WriteFileAtomically left there for a day page or
 /// the index page in a process that no longer runs (one killed while writing). Those of running
 /// processes stay, and so does every other name, however much it resembles one.

@@ -100,8 +100,51 @@ size_t DayProcessor::ProcessDays(const ProcessJob& job, std::span<const std::str
                                  const ProcessEvents& events, Failure* err) {
   // A run killed while writing a page may have left its temporary file behind.
   RemoveStaleTemporaries(job.output_folder);
+  if (job.durable) return ProcessDaysDurably(job, keys, events, err);
   size_t done = 0;
   while (done < keys.size() && ProcessDay(job, keys[done], events, err)) ++done;
+  return done;
+}
+
+size_t DayProcessor::ProcessDaysDurably(const ProcessJob& job, std::span<const std::string> keys,
+                                        const ProcessEvents& events, Failure* err) {
+  struct Built {
+    size_t games = 0;
+    bool changed = false;
+  };
+  std::vector<Built> built;
+  DurableBatch batch;
+  bool failed = false;
+  for (const std::string& key : keys) {
+    Built day;
+    std::string path = JoinPath(job.output_folder, DayPageName(key));
+    failed = !BuildPage(job, key, events, &day.games, err);
+    if (!failed) {
+      day.changed = !FileHoldsBytes(path, page_);
+      failed = day.changed && !batch.Stage(path, page_, err);
+    }
+    ReleaseIfLarge();
+    if (failed) break;
+    built.push_back(day);
+  }
+  // A failure while building keeps the days before it, as without durability; one while
+  // committing ends the days at the first page that is not in place.
+  Failure commit_failure;
+  size_t staged = batch.staged();
+  size_t committed = batch.Commit(&commit_failure);
+  size_t done = 0;
+  for (size_t placed = 0; done < built.size(); ++done) {
+    if (built[done].changed && placed++ == committed) break;
+  }
+  if (committed < staged) {
+    failed = true;
+    *err = commit_failure;
+  }
+  for (size_t i = 0; i < done; ++i) {
+    if (events.page_result) events.page_result(keys[i], built[i].changed);
+    if (events.day_done) events.day_done(keys[i], built[i].games);
+  }
+  if (failed && done < keys.size() && events.day_failed) events.day_failed(keys[done], *err);
   return done;
 }
 

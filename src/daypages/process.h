@@ -32,6 +32,7 @@ struct ProcessJob {
   std::string output_folder;
   int content_choice = 1;  // 1 boxscores, 2 and scoresheets, 3 and logs
   std::string charset = {};  // declared in the page's head when not empty (IsCharsetName)
+  bool durable = false;      // ProcessDays: pages reach the disk before they are reported done
 };
 
 /// What a run tells its caller as it goes, for the trace log and the progress display. Every
@@ -69,7 +70,8 @@ class DayProcessor {
 
   /// Removes what a killed run left in the output folder, then writes the page of every key in
   /// order, reporting each day done. Stops at the first failure, reported to day_failed and in
-  /// err; the days before it keep their pages. Returns the number of days done.
+  /// err; the days before it keep their pages. Returns the number of days done. A durable job
+  /// puts its pages in place together at the end (DurableBatch), and reports them done then.
   size_t ProcessDays(const ProcessJob& job, std::span<const std::string> keys,
                      const ProcessEvents& events, Failure* err);
 
@@ -79,6 +81,8 @@ class DayProcessor {
   bool BuildPage(const ProcessJob& job, std::string_view key, const ProcessEvents& events,
                  size_t* games, Failure* err);
   void ReleaseIfLarge();
+  size_t ProcessDaysDurably(const ProcessJob& job, std::span<const std::string> keys,
+                            const ProcessEvents& events, Failure* err);
   size_t BytesHeld() const;
 
   std::vector<Game> games_;  // the day's games first; any after them only lend their buffers

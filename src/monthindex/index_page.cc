@@ -171,13 +171,18 @@ bool BuildIndexPage(const std::vector<std::string>& page_names, std::string* out
 }
 
 bool WriteIndexPage(const std::string& output_folder, const std::vector<std::string>& page_names,
-                    Failure* err, std::string_view charset, bool* written) {
+                    Failure* err, std::string_view charset, bool* written, bool durable) {
   std::string page;
   if (!BuildIndexPageOf(output_folder, page_names, &page, err)) return false;
   DeclareCharset(&page, charset);
   RemoveStaleTemporaries(output_folder);
+  std::string path = JoinPath(output_folder, kIndexPageName);
   bool replaced = false;
-  if (!ReplaceFileIfChanged(JoinPath(output_folder, kIndexPageName), page, &replaced, err)) {
+  if (durable) {
+    DurableBatch batch;
+    replaced = !FileHoldsBytes(path, page);
+    if (replaced && (!batch.Stage(path, page, err) || batch.Commit(err) != 1)) return false;
+  } else if (!ReplaceFileIfChanged(path, page, &replaced, err)) {
     return false;
   }
   if (written != nullptr) *written = replaced;

@@ -28,9 +28,11 @@ bool BuildIndexPage(const std::vector<std::string>& page_names, std::string* out
 
 /// Builds the index page and replaces output_folder/GamesIndex.htm with it atomically, unless
 /// the file already holds the same bytes (*written, when given, tells which); charset, when not
-/// empty, is declared in the page's head. On any failure (the one of BuildIndexPage, naming the
-/// folder, or a write failure) the old index stays.
+/// empty, is declared in the page's head; durable brings it to the disk before it replaces the
+/// old one. On any failure (the one of BuildIndexPage, naming the folder, or a write failure)
+/// the old index stays.
 bool WriteIndexPage(const std::string& output_folder, const std::vector<std::string>& page_names,
-                    Failure* err, std::string_view charset = {}, bool* written = nullptr);
+                    Failure* err, std::string_view charset = {}, bool* written = nullptr,
+                    bool durable = false);
 
 }  // namespace gamefold

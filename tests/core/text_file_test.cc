@@ -15,6 +15,7 @@ namespace gamefold {
 namespace {
 
 using testing::AllEntries;
+using testing::Listing;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -143,6 +144,29 @@ TEST(TextFile, ReplacesOnlyFilesWhoseBytesDiffer) {
   EXPECT_FALSE(FileHoldsBytes(dir / "new.htm", "xy"));
   EXPECT_FALSE(FileHoldsBytes(dir / "missing.htm", ""));
   EXPECT_EQ(AllEntries(dir.path()), (std::vector<std::string>{"GamesIndex.htm", "new.htm"}));
+}
+
+// Nothing shows before the commit, everything after it, and an abandoned batch leaves nothing.
+TEST(TextFile, DurableBatchPublishesOnCommitOnly) {
+  TempDir dir;
+  WriteBytes(dir / "GamesIndex.htm", "old\r\n");
+  Failure failure;
+  {
+    DurableBatch abandoned;
+    ASSERT_TRUE(abandoned.Stage(dir / "GamesIndex.htm", "lost\r\n", &failure));
+  }
+  EXPECT_EQ(AllEntries(dir.path()), std::vector<std::string>{"GamesIndex.htm"});
+  DurableBatch batch;
+  ASSERT_TRUE(batch.Stage(dir / "GamesIndex.htm", "new\r\n", &failure));
+  ASSERT_TRUE(batch.Stage(dir / "GamesOf20080401.htm", "day\r\n", &failure));
+  EXPECT_EQ(ReadBytes(dir / "GamesIndex.htm"), "old\r\n");
+  EXPECT_EQ(Listing(dir.path(), "*"), std::vector<std::string>{"GamesIndex.htm"});
+  EXPECT_EQ(batch.Commit(&failure), 2u);
+  EXPECT_EQ(ReadBytes(dir / "GamesIndex.htm"), "new\r\n");
+  EXPECT_EQ(AllEntries(dir.path()),
+            (std::vector<std::string>{"GamesIndex.htm", "GamesOf20080401.htm"}));
+  EXPECT_FALSE(batch.Stage(dir / "gone/GamesIndex.htm", "x", &failure));
+  EXPECT_NE(failure.description.find("gone/GamesIndex.htm"), std::string::npos);
 }
 
 }  // namespace
