@@ -7,15 +7,16 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev
+  qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev libcurl4-openssl-dev
   chromium python3 fonts-liberation
   desktop-file-utils appstream
+  dropbear-bin openssh-sftp-server libnss-wrapper python3-pyftpdlib python3-openssl
 )
 if [ "${GAMEFOLD_FUZZ_DEPS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
 if [ "${GAMEFOLD_PACKAGE_DEPS:-0}" = 1 ]; then
-  packages=(cmake ninja-build g++ make qt6-base-dev libgl-dev nlohmann-json3-dev gzip
+  packages=(cmake ninja-build g++ make qt6-base-dev libgl-dev nlohmann-json3-dev libcurl4-openssl-dev gzip
             dpkg-dev file lintian desktop-file-utils appstream)
 fi
 if [ "${GAMEFOLD_PACKAGE_TEST_DEPS:-0}" = 1 ]; then
