@@ -129,7 +129,7 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
   std::string_view name = arg.substr(0, equals);
   unsigned on = SetOf(command->kind);
   auto belongs = [&](unsigned commands) { return (commands & on) != 0; };
-  // The value after "=" or in the next argument; empty optional when there is none.
+  // The value after "=" or in the next argument; false when there is none.
   auto value = [&](std::string_view* text) {
     if (equals != std::string_view::npos) {
       *text = arg.substr(equals + 1);
@@ -250,8 +250,8 @@ void ReportCounts(const CatalogueResult& result, std::ostream& err) {
 // Tells why a rebuild listed nothing, when it ended early; false after its error exit. The
 // counters are told only when counts is true.
 bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
-                        std::string_view first_input_name, std::ostream& notes,
-                        std::ostream& err, bool counts = true) {
+                        std::string_view first_input_name, std::ostream& notes, std::ostream& err,
+                        bool counts = true) {
   switch (result.end) {
     case CatalogueResult::End::kNoBoxscores:
       notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
@@ -309,8 +309,8 @@ int RunListChanged(const BatchCommand& command, std::ostream& out, std::ostream&
   }
   if (!AllDays(command, input_names, &keys, err, err)) return kExitFailure;
   DayProcessor processor;
-  ProcessJob job{command.input_folder, input_names, command.output_folder,
-                 command.content_choice, command.charset};
+  ProcessJob job{command.input_folder, input_names, command.output_folder, command.content_choice,
+                 command.charset};
   std::string text;
   for (const std::string& key : keys) {
     bool differs = false;
@@ -418,7 +418,7 @@ bool ProcessDays(Run* run, const std::vector<std::string>& input_names,
   events.day_done = [&progress](std::string_view, size_t) { progress.DayWritten(); };
   DayProcessor processor;
   Failure failure;
-  ProcessJob job{command.input_folder, input_names, command.output_folder,
+  ProcessJob job{command.input_folder,   input_names,     command.output_folder,
                  command.content_choice, command.charset, command.durable};
   bool all_done = processor.ProcessDays(job, keys, events, &failure) == keys.size();
   progress.Finish();
@@ -591,63 +591,109 @@ void EndWatchRun(const Run& run, std::ostream& out) {
   EmitReport(run, out);
 }
 
+using SteadyClock = std::chrono::steady_clock;
+
+SteadyClock::duration Seconds(double seconds) {
+  return std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// The days whose boxscores changed, each with the time of its last change: a day is due once
+// its files have stayed quiet for the settle time, so that no day is published while its
+// boxscores are still being written.
+class SettlingDays {
+ public:
+  explicit SettlingDays(double settle_seconds) : settle_(Seconds(settle_seconds)) {}
+
+  void Touch(const std::vector<std::string>& names, SteadyClock::time_point now) {
+    for (const std::string& name : names) {
+      std::string_view key = DayKeyOf(name);
+      if (!name.empty() && name[0] != '.' && MatchesPattern(name, kBoxscorePattern) &&
+          IsDayKey(key)) {
+        last_change_[std::string(key)] = now;
+      }
+    }
+  }
+  // The sooner of latest and the time the next day is due.
+  SteadyClock::time_point NextDue(SteadyClock::time_point latest) const {
+    for (const auto& [key, when] : last_change_) latest = std::min(latest, when + settle_);
+    return latest;
+  }
+  std::vector<std::string> TakeDue(SteadyClock::time_point now) {
+    std::vector<std::string> due;
+    for (auto it = last_change_.begin(); it != last_change_.end();) {
+      if (it->second + settle_ > now) {
+        ++it;
+        continue;
+      }
+      due.push_back(it->first);
+      it = last_change_.erase(it);
+    }
+    return due;
+  }
+
+ private:
+  SteadyClock::duration settle_;
+  std::map<std::string, SteadyClock::time_point> last_change_;
+};
+
+// The boxscore names that changed since the last look: from the file events, every name when
+// the system dropped some, and, when polling and it is time, from comparing the stamps.
+void GatherChanges(const BatchCommand& command, FolderEvents::Changes* changes,
+                   std::map<std::string, FileStamp>* stamps, SteadyClock::time_point* next_poll) {
+  Failure failure;
+  if (changes->lost) {
+    std::vector<std::string> all;
+    ListFolder(command.input_folder, kBoxscorePattern, &all, &failure);
+    changes->names.insert(changes->names.end(), all.begin(), all.end());
+  }
+  SteadyClock::time_point now = SteadyClock::now();
+  if (command.poll_seconds > 0 && now >= *next_poll) {
+    std::map<std::string, FileStamp> fresh = StampsOf(command.input_folder);
+    ChangedNames(*stamps, fresh, &changes->names);
+    *stamps = std::move(fresh);
+    *next_poll = now + Seconds(command.poll_seconds);
+  }
+}
+
+template <typename Pass>
+void WatchRun(const BatchCommand& command, std::ostream& out, std::ostream& err, Pass pass) {
+  Run run{command, NotesOf(command, err), err, false, {"watch"}};
+  Locked(&run, [&run, &pass] { return pass(&run); });
+  EndWatchRun(run, out);
+}
+
 int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) {
-  using Clock = std::chrono::steady_clock;
-  auto after = [](double seconds) {
-    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-  };
   StopSignals stop;
   FolderEvents events;
-  Failure failure;
+  Failure failure = FailureFromErrno(EINVAL, "cannot watch", command.input_folder);
   bool polling = command.poll_seconds > 0;
   if (!stop.Catch() || !events.Open(command.input_folder, polling, &failure)) {
-    if (failure.description.empty()) failure = FailureFromErrno(errno, "cannot watch", "");
     ReportFailure(failure, err);
     return kExitFailure;
   }
   // Watching starts before the first run, so that nothing written meanwhile is missed.
   std::map<std::string, FileStamp> stamps;
   if (polling) stamps = StampsOf(command.input_folder);
-  {
-    Run run{command, NotesOf(command, err), err, false, {"watch"}};
-    Locked(&run, [&run] { return ProcessPass(&run); });
-    EndWatchRun(run, out);
-  }
-  std::map<std::string, Clock::time_point> touched;  // day key -> its files' last change
-  Clock::time_point next_poll = Clock::now() + after(command.poll_seconds);
+  WatchRun(command, out, err, [](Run* run) { return ProcessPass(run); });
+  SettlingDays days(command.settle_seconds);
+  SteadyClock::time_point next_poll = SteadyClock::now() + Seconds(command.poll_seconds);
   for (;;) {
-    Clock::time_point wake = Clock::now() + std::chrono::minutes(1);
-    for (const auto& [key, when] : touched) wake = std::min(wake, when + after(command.settle_seconds));
+    SteadyClock::time_point wake = days.NextDue(SteadyClock::now() + std::chrono::minutes(1));
     if (polling) wake = std::min(wake, next_poll);
-    auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - Clock::now());
-    std::vector<std::string> names;
-    if (!events.Wait(static_cast<int>(wait.count()), &stop, &names)) break;
-    Clock::time_point now = Clock::now();
-    if (polling && now >= next_poll) {
-      std::map<std::string, FileStamp> fresh = StampsOf(command.input_folder);
-      ChangedNames(stamps, fresh, &names);
-      stamps = std::move(fresh);
-      next_poll = now + after(command.poll_seconds);
+    auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - SteadyClock::now());
+    FolderEvents::Changes changes;
+    if (!events.Wait(static_cast<int>(wait.count()), &stop, &changes)) break;
+    if (changes.folder_gone) {
+      // Nothing more can arrive: end with a failure, so that a service manager restarts the
+      // watch once the folder is back.
+      ReportFailure(FailureFromErrno(ENOENT, "cannot watch", command.input_folder), err);
+      return kExitFailure;
     }
-    for (const std::string& name : names) {
-      std::string_view key = DayKeyOf(name);
-      if (name[0] != '.' && MatchesPattern(name, kBoxscorePattern) && IsDayKey(key)) {
-        touched[std::string(key)] = now;
-      }
-    }
-    std::vector<std::string> due;
-    for (auto it = touched.begin(); it != touched.end();) {
-      if (it->second + after(command.settle_seconds) <= now) {
-        due.push_back(it->first);
-        it = touched.erase(it);
-      } else {
-        ++it;
-      }
-    }
+    GatherChanges(command, &changes, &stamps, &next_poll);
+    days.Touch(changes.names, SteadyClock::now());
+    std::vector<std::string> due = days.TakeDue(SteadyClock::now());
     if (due.empty()) continue;
-    Run run{command, NotesOf(command, err), err, false, {"watch"}};
-    Locked(&run, [&run, &due] { return WatchPass(&run, due); });
-    EndWatchRun(run, out);
+    WatchRun(command, out, err, [&due](Run* run) { return WatchPass(run, due); });
   }
   return kExitSuccess;
 }

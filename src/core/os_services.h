@@ -68,9 +68,14 @@ class FolderEvents {
   /// Starts watching folder; with polling, only waits. False with a failure when the folder
   /// cannot be watched.
   bool Open(const std::string& folder, bool polling, Failure* err);
-  /// Waits up to timeout_ms for changes or a stop, appending the names of the entries that
-  /// were written, moved or removed. False once a stop was asked for.
-  bool Wait(int timeout_ms, StopSignals* stop, std::vector<std::string>* names);
+  /// What one wait saw.
+  struct Changes {
+    std::vector<std::string> names;  // entries written, moved or removed
+    bool lost = false;               // the system dropped events: any entry may have changed
+    bool folder_gone = false;        // the folder itself was removed or moved away
+  };
+  /// Waits up to timeout_ms for changes or a stop. False once a stop was asked for.
+  bool Wait(int timeout_ms, StopSignals* stop, Changes* changes);
 
  private:
   int fd_ = -1;

@@ -1,5 +1,3 @@
-#include "core/os_services.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,6 +12,7 @@
 #include <cmath>
 #include <thread>
 
+#include "core/os_services.h"
 #include "core/text_file.h"
 
 namespace gamefold {
@@ -42,7 +41,8 @@ bool FolderLock::Acquire(const std::string& folder, double wait_seconds, Failure
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       // The holder before removed the file as it let go: a lock on that file locks nothing,
       // so it is taken again on the file the name now leads to.
-      struct stat held {}, named {};
+      struct stat held {
+      }, named{};
       if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
           held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
         fd_ = fd;
@@ -101,8 +101,8 @@ bool FolderEvents::Open(const std::string& folder, bool polling, Failure* err) {
   fd_ = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
   // Every way a boxscore can come, change or go; IN_MODIFY too, so that a file still being
   // written keeps its day unsettled.
-  constexpr uint32_t kMask = IN_CLOSE_WRITE | IN_MODIFY | IN_CREATE | IN_MOVED_TO |
-                             IN_MOVED_FROM | IN_DELETE | IN_ATTRIB;
+  constexpr uint32_t kMask = IN_CLOSE_WRITE | IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM |
+                             IN_DELETE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
   if (fd_ < 0 || ::inotify_add_watch(fd_, folder.c_str(), kMask) < 0) {
     *err = FailureFromErrno(errno, "cannot watch", folder);
     return false;
@@ -110,7 +110,7 @@ bool FolderEvents::Open(const std::string& folder, bool polling, Failure* err) {
   return true;
 }
 
-bool FolderEvents::Wait(int timeout_ms, StopSignals* stop, std::vector<std::string>* names) {
+bool FolderEvents::Wait(int timeout_ms, StopSignals* stop, Changes* changes) {
   pollfd fds[2] = {{stop->fd_, POLLIN, 0}, {fd_, POLLIN, 0}};
   int count = fd_ >= 0 ? 2 : 1;
   if (::poll(fds, static_cast<nfds_t>(count), std::max(timeout_ms, 0)) > 0 && count == 2 &&
@@ -120,7 +120,11 @@ bool FolderEvents::Wait(int timeout_ms, StopSignals* stop, std::vector<std::stri
     while ((got = ::read(fd_, buffer, sizeof buffer)) > 0) {
       for (ssize_t at = 0; at < got;) {
         const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-        if (event->len > 0) names->emplace_back(event->name);
+        if ((event->mask & IN_Q_OVERFLOW) != 0) changes->lost = true;
+        if ((event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) != 0) {
+          changes->folder_gone = true;
+        }
+        if (event->len > 0) changes->names.emplace_back(event->name);
         at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       }
     }

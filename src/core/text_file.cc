@@ -256,8 +256,8 @@ bool FileHoldsBytes(const std::string& path, std::string_view content) {
       break;
     }
     size_t size = static_cast<size_t>(got);
-    same = offset + size <= content.size() &&
-           std::memcmp(chunk, content.data() + offset, size) == 0;
+    same =
+        offset + size <= content.size() && std::memcmp(chunk, content.data() + offset, size) == 0;
     offset += size;
   }
   ::close(fd);

@@ -45,7 +45,8 @@ Outcome Batch(const std::vector<std::string>& args) {
 
 std::string Hex(std::string_view bytes) {
   std::string hex;
-  for (unsigned char c : bytes) hex.append({"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]});
+  for (unsigned char c : bytes)
+    hex.append({"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]});
   return hex;
 }
 
@@ -229,7 +230,8 @@ class WatchTest : public PublishTest, public ::testing::WithParamInterface<bool>
   size_t Runs() {
     std::string log = ReadBytes(logs_ / "stderr");
     size_t runs = 0;
-    for (size_t at = log.find("watch: "); at != std::string::npos; at = log.find("watch: ", at + 1)) ++runs;
+    for (size_t at = log.find("watch: "); at != std::string::npos; at = log.find("watch: ", at + 1))
+      ++runs;
     return runs;
   }
 
