@@ -1,9 +1,5 @@
 #include "app/trace_log.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 namespace gamefold {
 
@@ -13,33 +9,24 @@ TraceLog::~TraceLog() { Close(); }
 
 bool TraceLog::Open(const std::string& path, Failure* err) {
   Close();
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) {
-    *err = FailureFromErrno(errno, "cannot create the trace log", path);
+  int errnum = 0;
+  if (!file_.Create(path, &errnum)) {
+    *err = FailureFromErrno(errnum, "cannot create the trace log", path);
     return false;
   }
   return true;
 }
 
 void TraceLog::Trace(std::string_view text) {
-  if (fd_ < 0) return;
+  if (!file_.is_open()) return;
   std::string line = FormatTraceTime(clock_->Now());
   line.append(text);
   line.append("\r\n");
   // One unbuffered write a line: the line is in the file when Trace returns. A failed write
   // (a full disk) must not stop the command being traced, so it is dropped.
-  std::string_view rest = line;
-  while (!rest.empty()) {
-    ssize_t written = ::write(fd_, rest.data(), rest.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) break;
-    rest.remove_prefix(static_cast<size_t>(written));
-  }
+  file_.Append(line);
 }
 
-void TraceLog::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
+void TraceLog::Close() { file_.Close(); }
 
 }  // namespace gamefold

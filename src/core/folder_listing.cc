@@ -1,16 +1,12 @@
 #include "core/folder_listing.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+
+#include "core/platform.h"
 
 namespace gamefold {
 
@@ -29,21 +25,11 @@ constexpr size_t kFolderBytesPerName = 16;
 constexpr size_t kPrefaultBytes = size_t{256} << 10;
 constexpr size_t kLeastPrefaultBytes = size_t{64} << 10;
 
-// Faults in the memory pages of [begin, begin + size) with one system call. A page's first
-// write otherwise traps once per page, which on a virtual machine costs microseconds each: as
-// much as reading the names. Where the system cannot, pages fault in as they are written.
+// Faults in the memory pages of [begin, begin + size) at once, where the system can: a page's
+// first write otherwise traps once per page, which on a virtual machine costs microseconds each,
+// as much as reading the names.
 void Prefault(const void* begin, size_t size) {
-#ifdef MADV_POPULATE_WRITE
-  if (size < kLeastPrefaultBytes) return;
-  static const std::uintptr_t page_size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  std::uintptr_t first = reinterpret_cast<std::uintptr_t>(begin);
-  std::uintptr_t page = first & ~(page_size - 1);
-  // Every page met holds some of these bytes, so all are mapped; their contents stay as they are.
-  ::madvise(reinterpret_cast<void*>(page), first + size - page, MADV_POPULATE_WRITE);
-#else
-  (void)begin;
-  (void)size;
-#endif
+  if (size >= kLeastPrefaultBytes) platform::PrefaultForWriting(begin, size);
 }
 
 // Keeps the next stretch of a growing vector's reserved memory faulted in ahead of its writes.
@@ -119,46 +105,27 @@ bool FirstDifferenceLess(std::uint64_t a, std::uint64_t b) {
   return ((a >> shift) & 0xFF) < ((b >> shift) & 0xFF);
 }
 
-size_t FolderSize(int dir_fd) {
-  struct stat info {};
-  if (::fstat(dir_fd, &info) != 0 || info.st_size <= 0) return 0;
-  return static_cast<size_t>(info.st_size);
-}
-
-bool IsRegularEntry(int dir_fd, const dirent* entry) {
-  if (entry->d_type == DT_REG) return true;
-  if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) return false;
-  // Only links and file systems that do not report the type need a stat.
-  struct stat info {};
-  return ::fstatat(dir_fd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
-}
-
 // Reads folder once, in the order the system gives: reserve(folder size in bytes, 0 when
 // unknown) first, then add(name) for every listed name. False with err when it cannot be read.
 template <typename Reserve, typename Add>
 bool ReadFolder(const std::string& folder, std::string_view pattern, Reserve reserve, Add add,
                 Failure* err) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) {
-    *err = FailureFromErrno(errno, "cannot list the folder", folder);
+  platform::FolderReader reader;
+  int errnum = 0;
+  if (!reader.Open(folder, &errnum)) {
+    *err = FailureFromErrno(errnum, "cannot list the folder", folder);
     return false;
   }
-  int dir_fd = ::dirfd(dir);
-  reserve(FolderSize(dir_fd));
-  int errnum = 0;
-  for (;;) {
-    errno = 0;
-    dirent* entry = ::readdir(dir);
-    if (entry == nullptr) {
-      errnum = errno;
-      break;
+  reserve(reader.size_hint());
+  while (reader.Next(&errnum)) {
+    std::string_view name = reader.name();
+    // The kind last: for a link it costs a system call.
+    if (reader.hidden() || !MatchesPattern(name, pattern) ||
+        reader.kind() != platform::EntryKind::kRegular) {
+      continue;
     }
-    if (entry->d_name[0] == '.') continue;
-    std::string_view name(entry->d_name);
-    if (!MatchesPattern(name, pattern) || !IsRegularEntry(dir_fd, entry)) continue;
     add(name);
   }
-  ::closedir(dir);
   if (errnum != 0) {
     *err = FailureFromErrno(errnum, "cannot list the folder", folder);
     return false;
@@ -265,13 +232,13 @@ bool FileList::SetPath(const std::string& folder, Failure* err) {
 }
 
 bool FileExists(const std::string& path) {
-  size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  size_t slash = path.size();
+  while (slash > 0 && !platform::IsPathSeparator(path[slash - 1])) --slash;
+  std::string folder = slash == 0 ? "." : path.substr(0, slash);
+  std::string name = path.substr(slash);
   if (name.empty() || name[0] == '.') return false;
   if (name.find_first_of("*?") == std::string::npos) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return platform::KindOfPath(path) == platform::EntryKind::kRegular;
   }
   std::vector<std::string> names;
   Failure ignored;
