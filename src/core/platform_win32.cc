@@ -1,10 +1,12 @@
 // The Windows side: wide-character calls only, so that names in any script work whatever the
 // code page; the program's paths are UTF-8 and are converted at each call.
 
+// windows.h first: the other system headers build on its types.
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
@@ -113,6 +115,22 @@ DWORD AttributesOf(const std::wstring& path) {
   bool known = ::GetFileInformationByHandle(file, &info) != 0;
   ::CloseHandle(file);
   return known ? info.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
+}
+
+// The error of a failed open of path. Where the nearest part of the path that exists is a file
+// rather than a folder, Linux says "Not a directory" and Windows only "path not found": say what
+// Linux says, so that a file given as a folder reads the same on both.
+int OpenErrno(const std::wstring& path) {
+  int errnum = LastErrno();
+  if (errnum != ENOENT) return errnum;
+  for (size_t end = path.find_last_of(L"\\/"); end != std::wstring::npos && end > 0;
+       end = path.find_last_of(L"\\/", end - 1)) {
+    DWORD attributes = ::GetFileAttributesW(path.substr(0, end).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      return attributes & FILE_ATTRIBUTE_DIRECTORY ? ENOENT : ENOTDIR;
+    }
+  }
+  return ENOENT;
 }
 
 EntryKind KindOfAttributes(DWORD attributes) {
@@ -233,7 +251,7 @@ bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnu
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    *errnum = LastErrno();
+    *errnum = OpenErrno(wide);
     // A folder cannot be opened as a file: say what it is, as Linux does.
     if (KindOfPath(path) == EntryKind::kFolder) *errnum = EISDIR;
     return false;
@@ -277,7 +295,7 @@ bool WriteNewFile(const std::string& path, std::string_view content, int* errnum
   HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    *errnum = LastErrno();
+    *errnum = OpenErrno(wide);
     return false;
   }
   bool written = WriteAll(file, content);
@@ -339,7 +357,7 @@ bool AppendFile::Create(const std::string& path, int* errnum) {
   // Others may read the file while it is written, as a log is.
   state_->file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (state_->file == INVALID_HANDLE_VALUE) *errnum = LastErrno();
+  if (state_->file == INVALID_HANDLE_VALUE) *errnum = OpenErrno(wide);
   return state_->file != INVALID_HANDLE_VALUE;
 }
 

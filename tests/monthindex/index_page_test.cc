@@ -1,12 +1,13 @@
 #include "monthindex/index_page.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+
+#include "support/temp_dir.h"
 
 namespace gamefold {
 namespace {
@@ -89,20 +90,14 @@ std::string Build(const std::vector<std::string>& names) {
   return page;
 }
 
+// A fresh folder, as an fs::path for this file's joins.
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "monthindex-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
   const fs::path& path() const { return path_; }
 
  private:
-  fs::path path_;
+  testing::TempDir dir_;
+  fs::path path_ = dir_.path();
 };
 
 TEST(IndexPage, MayPageMatchesHandCheckedFile) {

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
+
+#include "core/platform.h"
+#include "core/text_file.h"
 
 namespace gamefold::testing {
 
@@ -15,8 +15,15 @@ namespace gamefold::testing {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gamefold-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    static std::atomic<unsigned> count{0};
+    std::string base = std::filesystem::temp_directory_path().string();
+    std::string prefix = "gamefold-" + std::to_string(platform::CurrentProcessId()) + "-";
+    std::error_code error;
+    // A folder of an earlier run with the same process id may still be there: take the next.
+    for (int attempt = 0; attempt < 1000 && path_.empty(); ++attempt) {
+      std::string candidate = JoinPath(base, prefix + std::to_string(count++));
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    }
   }
   ~TempDir() {
     std::error_code ignored;
@@ -28,7 +35,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+  /// The path of name in the folder, joined as the core joins paths.
+  std::string operator/(std::string_view name) const { return JoinPath(path_, name); }
 
  private:
   std::string path_;
@@ -46,8 +54,16 @@ inline std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-/// True when the process can write into read-only folders (root does), so that a test relying
-/// on permissions must take another way to make a write fail.
-inline bool PermissionsAreIgnored() { return ::geteuid() == 0; }
+/// True when the process can write into read-only folders (root can; on Windows everyone can),
+/// so that a test relying on permissions must take another way to make a write fail.
+inline bool PermissionsAreIgnored() {
+  static const bool ignored = [] {
+    TempDir dir;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    return std::ofstream(dir / "probe").is_open();
+  }();
+  return ignored;
+}
 
 }  // namespace gamefold::testing
