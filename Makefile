@@ -1,11 +1,13 @@
 # make run   installs what is missing, builds, and opens the window on a sample season
 # make test  installs what is missing, builds, and runs every test
 BUILD ?= build
+WINDOWS_BUILD ?= build-windows
 SANITIZE ?= OFF
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test sanitize-test bench fuzz fuzz-build fuzz-smoke clean
+.PHONY: all deps configure build run test sanitize-test bench fuzz fuzz-build fuzz-smoke clean \
+	windows windows-test
 
 all: build
 
@@ -48,5 +50,19 @@ fuzz: fuzz-build
 fuzz-smoke: fuzz-build
 	fuzz/run.sh 10
 
+# The core, gamefold-batch, the sample season generator and the unit tests for 64-bit Windows,
+# cross-compiled with MinGW-w64 into build-windows/.
+windows:
+	@GAMEFOLD_WINDOWS_DEPS=1 tools/install-deps.sh
+	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DGAMEFOLD_GUI=OFF $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_BUILD)
+
+# Runs them under Wine (its prefix kept in build-windows/), then compares the pages of
+# gamefold-batch.exe with those of the Linux build, byte for byte.
+windows-test: windows
+	$(MAKE) build BUILD=$(BUILD) CMAKE_FLAGS="$(CMAKE_FLAGS)"
+	tools/windows-test.sh $(WINDOWS_BUILD) $(BUILD)
+
 clean:
-	rm -rf build build-sanitize build-fuzz build-bench
+	rm -rf build build-sanitize build-fuzz build-bench build-windows

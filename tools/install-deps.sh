@@ -11,6 +11,11 @@ packages=(
 if [ "${GAMEFOLD_FUZZ_DEPS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
+# make windows: the MinGW-w64 cross compiler, GoogleTest's sources to build for it, and Wine to
+# run what it builds.
+if [ "${GAMEFOLD_WINDOWS_DEPS:-0}" = 1 ]; then
+  packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -22,5 +27,7 @@ done
 echo "Installing: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Others may be using apt on this machine: wait for its lock rather than fail.
+$sudo apt-get update -qq -o DPkg::Lock::Timeout=900
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=900 \
+  --no-install-recommends "${missing[@]}"
