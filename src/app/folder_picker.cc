@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QKeyEvent>
 #include <QStyle>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
@@ -60,19 +62,30 @@ bool ListSubfolders(const std::string& folder, std::vector<std::string>* names, 
     *err = FailureFromErrno(errno, "cannot open the folder", folder);
     return false;
   }
+  // Hidden folders come after the others: they are rarely wanted, but boxscores may live under
+  // one (a compatibility layer's dot-folder), and every folder must be reachable from the list.
+  std::vector<std::string> hidden;
   while (dirent* entry = ::readdir(dir)) {
-    if (entry->d_name[0] == '.') continue;
+    std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
     bool is_dir = entry->d_type == DT_DIR;
     if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
       struct stat info {};
       is_dir = ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
     }
-    if (is_dir) names->emplace_back(entry->d_name);
+    if (is_dir) (name[0] == '.' ? hidden : *names).emplace_back(name);
   }
   ::closedir(dir);
-  std::sort(names->begin(), names->end(),
-            [](const std::string& a, const std::string& b) { return ListingLess(a, b); });
+  auto less = [](const std::string& a, const std::string& b) { return ListingLess(a, b); };
+  std::sort(names->begin(), names->end(), less);
+  std::sort(hidden.begin(), hidden.end(), less);
+  names->insert(names->end(), hidden.begin(), hidden.end());
   return true;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // Folder paths as the pickers keep them: absolute, no trailing "/" but for the root.
@@ -132,9 +145,44 @@ std::string MountPointOf(const std::string& path, const std::vector<std::string>
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent), mounts_(MountPoints()) {
   for (const std::string& mount : mounts_) addItem(DisplayName(mount));
+  // A wheel turned over the window on its way elsewhere must not switch drives.
+  setFocusPolicy(Qt::StrongFocus);
   connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (index >= 0) emit driveChanged();
   });
+}
+
+void DriveList::refill() {
+  std::string chosen = drive();
+  std::vector<std::string> mounts = MountPoints();
+  if (mounts == mounts_) return;
+  bool blocked = blockSignals(true);
+  mounts_ = std::move(mounts);
+  clear();
+  for (const std::string& mount : mounts_) addItem(DisplayName(mount));
+  auto found = std::find(mounts_.begin(), mounts_.end(), chosen);
+  if (found == mounts_.end()) {
+    // The chosen drive was unmounted: show it still, as the folder list stays on it.
+    mounts_.push_back(chosen);
+    addItem(DisplayName(chosen));
+    found = mounts_.end() - 1;
+  }
+  setCurrentIndex(static_cast<int>(found - mounts_.begin()));
+  blockSignals(blocked);
+}
+
+// A disk mounted after start-up is offered the next time the list opens.
+void DriveList::showPopup() {
+  refill();
+  QComboBox::showPopup();
+}
+
+void DriveList::wheelEvent(QWheelEvent* event) {
+  if (!hasFocus()) {
+    event->ignore();
+    return;
+  }
+  QComboBox::wheelEvent(event);
 }
 
 std::string DriveList::drive() const {
@@ -167,10 +215,50 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
 }
 
 void FolderList::openItem(QListWidgetItem* item) {
-  if (item == nullptr) return;
+  if (item != nullptr) open(item->data(kPathRole).toByteArray().toStdString());
+}
+
+void FolderList::open(const std::string& folder) {
   Failure failure;
-  if (!setPath(item->data(kPathRole).toByteArray().toStdString(), &failure)) {
-    emit openFailed(failure);
+  if (setPath(folder, &failure)) return;
+  if (!IsFolder(folder)) {
+    // The folder was deleted while shown: the list must not go on offering it, so it moves to
+    // the nearest folder that still exists (the open one, when only a subfolder went).
+    std::string nearest = ParentOf(Normalized(folder));
+    while (nearest != "/" && !IsFolder(nearest)) nearest = ParentOf(nearest);
+    Failure ignored;
+    if (setPath(nearest, &ignored)) {
+      failure.description += " (the folder list now shows " + path_ + ")";
+    }
+  }
+  emit openFailed(failure);
+}
+
+void FolderList::keyPressEvent(QKeyEvent* event) {
+  bool alt_up = event->key() == Qt::Key_Up && (event->modifiers() & Qt::AltModifier) != 0;
+  if (event->key() == Qt::Key_Backspace || alt_up) {
+    event->accept();
+    if (path_ != "/") open(ParentOf(path_));
+    return;
+  }
+  QListWidget::keyPressEvent(event);
+}
+
+// Entries are indented to show the tree; typing matches the folder's name, not the blanks.
+void FolderList::keyboardSearch(const QString& search) {
+  if (search.isEmpty() || count() == 0) return;
+  qint64 now = QDateTime::currentMSecsSinceEpoch();
+  bool fresh = now - last_search_ms_ > QApplication::keyboardInputInterval();
+  last_search_ms_ = now;
+  search_ = fresh ? search : search_ + search;
+  // A new search starts below the current entry, so typing a letter again steps on.
+  int start = std::max(currentRow(), 0) + (fresh ? 1 : 0);
+  for (int step = 0; step < count(); ++step) {
+    int row = (start + step) % count();
+    if (item(row)->text().trimmed().startsWith(search_, Qt::CaseInsensitive)) {
+      setCurrentRow(row);
+      return;
+    }
   }
 }
 
@@ -181,6 +269,7 @@ bool FolderList::setPath(const std::string& folder, Failure* err) {
   bool changed = target != path_;
   path_ = target;
   fill(subfolders);
+  setToolTip(DisplayName(path_));
   std::vector<std::string> mounts = MountPoints();
   std::string drive = MountPointOf(path_, mounts);
   auto known = std::find_if(last_folder_of_drive_.begin(), last_folder_of_drive_.end(),
@@ -203,6 +292,7 @@ std::string FolderList::currentFolderOfDrive(const std::string& drive) const {
 
 void FolderList::fill(const std::vector<std::string>& subfolders) {
   clear();
+  last_search_ms_ = 0;  // typing in a new folder starts a new search
   QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
   QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
   std::vector<std::string> chain;

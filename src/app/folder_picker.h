@@ -20,7 +20,9 @@ void OverrideMountPoints(std::vector<std::string> mounts);
 /// The mount point (of `mounts`) that holds path: the longest one that is a prefix of it.
 std::string MountPointOf(const std::string& path, const std::vector<std::string>& mounts);
 
-/// A drive list: the mount points; choosing one emits driveChanged() before the choice returns.
+/// A drive list: the mount points, read again each time the list opens; choosing one emits
+/// driveChanged() before the choice returns. The wheel changes the drive only while the list
+/// has the focus.
 class DriveList : public QComboBox {
   Q_OBJECT
 
@@ -37,14 +39,20 @@ class DriveList : public QComboBox {
  signals:
   void driveChanged();
 
+ protected:
+  void showPopup() override;
+  void wheelEvent(QWheelEvent* event) override;
+
  private:
+  void refill();
   int indexOfDriveFor(const std::string& path) const;
   std::vector<std::string> mounts_;
 };
 
-/// A folder list: the current folder's ancestors, the folder itself, then its subfolders.
-/// Double-click or Enter opens a folder. Every change of the path, by the user or by setPath,
-/// emits pathChanged() before it returns.
+/// A folder list: the current folder's ancestors, the folder itself, then its subfolders (hidden
+/// ones last). Double-click or Enter opens a folder, Backspace or Alt+Up the parent; typing
+/// selects a folder by its name. Every change of the path, by the user or by setPath, emits
+/// pathChanged() before it returns.
 class FolderList : public QListWidget {
   Q_OBJECT
 
@@ -63,10 +71,19 @@ class FolderList : public QListWidget {
   /// The user tried to open a folder that cannot be read.
   void openFailed(const gamefold::Failure& failure);
 
+ public:
+  void keyboardSearch(const QString& search) override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void fill(const std::vector<std::string>& subfolders);
   void openItem(QListWidgetItem* item);
+  void open(const std::string& folder);
 
+  QString search_;
+  qint64 last_search_ms_ = 0;
   std::string path_;
   std::vector<std::pair<std::string, std::string>> last_folder_of_drive_;
 };

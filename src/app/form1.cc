@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
@@ -12,12 +13,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 
+#include "app/day_list.h"
 #include "app/folder_picker.h"
 #include "app/message_box.h"
 #include "app/settings_file.h"
@@ -35,9 +36,10 @@ namespace {
 // Twips per pixel at 96 dots per inch; Qt scales pixels for high-dpi screens itself.
 constexpr double kTwipsPerPixel = 15.0;
 
+// Empty when the folder the program was started from no longer exists.
 std::string CurrentDirectory() {
   std::string path(PATH_MAX, '\0');
-  if (::getcwd(path.data(), path.size()) == nullptr) return "/";
+  if (::getcwd(path.data(), path.size()) == nullptr) return "";
   path.resize(std::strlen(path.c_str()));
   return path;
 }
@@ -56,6 +58,7 @@ bool IsFolder(const std::string& path) {
 Form1::Form1(const Clock* clock, QWidget* parent)
     : QWidget(parent), clock_(clock != nullptr ? clock : &system_clock_), trace_(clock_) {
   current_dir_ = CurrentDirectory();
+  own_files_ = !current_dir_.empty();
   CreateControls();
   Form_Load();
 }
@@ -66,6 +69,8 @@ void Form1::CreateControls() {
   setObjectName("Form1");
   setWindowTitle("Gamefold 04/04/2008");
   resize(kDesignWidth, kDesignHeight);
+  // Smaller than designed, controls would overlap and captions be cut.
+  setMinimumSize(kDesignWidth, kDesignHeight);
 
   // The nearest face to the classic 8-point dialog font is an Arial-metric one; the system's
   // sans serif is the fallback.
@@ -95,7 +100,7 @@ void Form1::CreateControls() {
   place(Drive1, "Drive1", 240, 360, 2175, 315);
   Dir1 = new FolderList(this);
   place(Dir1, "Dir1", 240, 840, 2175, 1665);
-  List1 = new QListWidget(this);
+  List1 = new DayList(this);
   place(List1, "List1", 240, 3000, 1455, 2010);
   Command1 = new QPushButton("&PROCESS", this);
   place(Command1, "Command1", 480, 5880, 1815, 495);
@@ -136,7 +141,7 @@ void Form1::CreateControls() {
   progress_->setVisible(false);
   place(progress_, "progress", 240, 6435, 6375, 300);
 
-  for (QListWidget* list : {List1, List2, List3}) {
+  for (QListWidget* list : std::initializer_list<QListWidget*>{List1, List2, List3}) {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setUniformItemSizes(true);
   }
@@ -158,10 +163,11 @@ void Form1::CreateControls() {
   // The window starts on the current directory; the change handlers are connected only after
   // that, so nothing runs until start-up or the user changes a folder.
   Failure ignored;
-  Drive1->showDriveOf(current_dir_);
-  Drive2->showDriveOf(current_dir_);
-  Dir1->setPath(current_dir_, &ignored);
-  Dir2->setPath(current_dir_, &ignored);
+  std::string start = current_dir_.empty() ? "/" : current_dir_;
+  Drive1->showDriveOf(start);
+  Drive2->showDriveOf(start);
+  Dir1->setPath(start, &ignored);
+  Dir2->setPath(start, &ignored);
   File1_.SetPath(Dir1->path(), &ignored);
   File2_.SetPath(Dir2->path(), &ignored);
 
@@ -171,7 +177,7 @@ void Form1::CreateControls() {
   connect(Dir2, &FolderList::pathChanged, this, &Form1::Dir2_Change);
   connect(Dir1, &FolderList::openFailed, this, &Form1::Error_Message);
   connect(Dir2, &FolderList::openFailed, this, &Form1::Error_Message);
-  connect(List1, &QListWidget::currentRowChanged, this, &Form1::List1_Click);
+  connect(List1, &DayList::picked, this, &Form1::List1_Click);
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
   connect(cmdBuildIndex, &QPushButton::clicked, this, &Form1::cmdBuildIndex_Click);
@@ -205,13 +211,28 @@ void Form1::Form_Load() {
   List3->setCurrentRow(0);
 
   Failure failure;
-  if (!trace_.Open(JoinPath(current_dir_, kTraceLogName), &failure)) {
-    failure.description += " (the program goes on without a trace log)";
+  bool in_use = false;
+  if (!own_files_) {
+    // Falling back to another folder would write the log and settings where they do not
+    // belong (as root, into "/").
+    failure = {76,
+               "the folder the program was started from no longer exists (the program goes "
+               "on without its trace log and settings)"};
+    Error_Message(failure);
+  } else if (!trace_.Open(JoinPath(current_dir_, kTraceLogName), &failure, &in_use)) {
+    if (in_use) {
+      own_files_ = false;
+      failure.description += " and the settings in this folder (this window goes on without them)";
+    } else {
+      failure.description += " (the program goes on without a trace log)";
+    }
     Error_Message(failure);
   }
   Trace(" starting ");
   Command1->setEnabled(false);
-  if (FileExists(JoinPath(current_dir_, kSettingsFileName))) Read_Settings();
+  if (!current_dir_.empty() && FileExists(JoinPath(current_dir_, kSettingsFileName))) {
+    Read_Settings();
+  }
   for (size_t month = 1; month <= 12; ++month) MonthNames_[month] = kMonthNames[month];
   File1_.set_pattern(std::string(kBoxscorePattern));
   Trace(txtDaysOut->text().toStdString() + " Days out");
@@ -223,10 +244,29 @@ void Form1::Form_Load() {
 }
 
 void Form1::Command2_Click() {
+  SaveSettingsOnLeaving();
   Trace(" exit ");
   trace_.Close();
   close();
   QApplication::quit();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  SaveSettingsOnLeaving();
+  QWidget::closeEvent(event);
+}
+
+// Folders chosen without a "&PROCESS" are remembered too. Leaving shows no box: a failure is
+// traced.
+void Form1::SaveSettingsOnLeaving() {
+  if (settings_saved_on_leaving_) return;
+  settings_saved_on_leaving_ = true;
+  Failure failure;
+  if (!Write_Settings(&failure)) TraceFailure(failure);
+}
+
+void Form1::TraceFailure(const Failure& failure) {
+  Trace(" Error Encountered " + std::to_string(failure.number) + " " + failure.description + " ");
 }
 
 void Form1::Trace(std::string_view text) { trace_.Trace(text); }
@@ -272,6 +312,10 @@ void Form1::RestoreSide(DriveList* drive, FolderList* dir, FileList* files,
 }
 
 bool Form1::Write_Settings(Failure* err) {
+  if (!own_files_) return true;
+  for (const std::string& folder : {File1_.path(), File2_.path()}) {
+    if (!SavableFolder(folder)) Trace(" folder not saved, its name holds a line feed ");
+  }
   QListWidgetItem* choice = List3->currentItem();
   std::string choice_text = choice != nullptr ? choice->text().toStdString() : "";
   return WriteSettingsFile(JoinPath(current_dir_, kSettingsFileName), File1_.path(), File2_.path(),
@@ -306,6 +350,7 @@ void Form1::Dir1_Change() {
     Get_Dates();
   } else {
     SetIndicator(kIndicatorNoGames.caption, kIndicatorNoGames.rgb);
+    Label7->setToolTip(QString());
     SetListEntries(List1, {});
     SetListEntries(List2, {});
   }
@@ -334,17 +379,22 @@ void Form1::Get_Dates() {
   for (const std::string& line : result.trace) Trace(line);
   if (result.list_replaced) SetListEntries(List1, result.entries);
   if (result.indicator) SetIndicator(result.indicator->caption, result.indicator->rgb);
+  // The indicator alone cannot say why it stayed as it was, or that the year it shows does not
+  // hold for every boxscore.
+  if (result.end == CatalogueResult::End::kFileError ||
+      result.end == CatalogueResult::End::kListed) {
+    Label7->setToolTip(FromBytes(result.notice));
+  }
   if (result.days_in) SetCount(txtDaysIn, *result.days_in);
   if (result.days_out) SetCount(txtDaysOut, *result.days_out);
   if (result.end == CatalogueResult::End::kFailed) {
     Error_Message(result.failure);
+    TraceFailure(result.failure);
     Trace(kTraceNoDates2);
   }
 }
 
 void Form1::List1_Click(int row) {
-  // Only the user's pick counts: rows removed or refilled by the program change the current
-  // row too, and a change to "no row" picks nothing.
   if (updating_lists_ || row < 0 || row >= List1->count()) return;
   std::string entry = List1->item(row)->text().toStdString();
   Trace(" Click a game day ");
@@ -355,11 +405,6 @@ void Form1::List1_Click(int row) {
   List1->setCurrentRow(-1);
   List1->clearSelection();
   updating_lists_ = false;
-  // The view selects the row under the mouse once more when the button is released, after
-  // this handler; that row was not picked, so its highlight goes when the click is done.
-  QTimer::singleShot(0, List1, [list = List1] {
-    if (list->currentRow() < 0) list->clearSelection();
-  });
   Command1->setEnabled(List2->count() > 0);
 }
 
@@ -380,8 +425,19 @@ void Form1::ShowProgress(long days_done, long days, long games) {
 void Form1::Command1_Click() {
   Trace(kTraceStartingProcess);
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  // One run shows one box: a later failure is mostly the first one's consequence (a folder
+  // gone cannot be written to nor listed), so it is traced instead.
+  bool reported = false;
+  auto report = [&](const Failure& failed) {
+    if (reported) {
+      TraceFailure(failed);
+    } else {
+      Error_Message(failed);
+      reported = true;
+    }
+  };
   Failure failure;
-  if (!Write_Settings(&failure)) Error_Message(failure);
+  if (!Write_Settings(&failure)) report(failure);
   int choice = ContentChoiceNumber();
 
   long days = List2->count(), days_done = 0, games = 0;
@@ -399,7 +455,7 @@ void Form1::Command1_Click() {
     std::string key(DayKeyOf(List2->item(0)->text().toStdString()));
     if (!ProcessDay(File1_.path(), File1_.names(), File2_.path(), key, choice, events, &failure)) {
       // The failed day stays selected, so the user can mend the cause and process again.
-      Error_Message(failure);
+      report(failure);
       abandoned = true;
       break;
     }
@@ -409,9 +465,13 @@ void Form1::Command1_Click() {
   }
   progress_->setVisible(false);
 
-  if (!abandoned) Command1->setEnabled(false);
+  if (!abandoned) {
+    // Disabled, the button would hand the focus to "E&XIT", and the next Space would quit.
+    if (Command1->hasFocus()) List1->setFocus(Qt::OtherFocusReason);
+    Command1->setEnabled(false);
+  }
   SetCount(txtDaysIn, List1->count());
-  PointFileList(&File2_, Dir2);
+  if (!File2_.SetPath(Dir2->path(), &failure)) report(failure);
   SetCount(txtDaysOut, static_cast<long>(File2_.names().size()));
   Get_Dates();
   QApplication::restoreOverrideCursor();

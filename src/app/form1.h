@@ -22,6 +22,7 @@ class QPushButton;
 
 namespace gamefold {
 
+class DayList;
 class DriveList;
 class FolderList;
 
@@ -48,6 +49,7 @@ class Form1 : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateControls();
@@ -65,6 +67,8 @@ class Form1 : public QWidget {
   void Read_Settings();
   bool Write_Settings(Failure* err);
   void Error_Message(const Failure& failure);
+  void TraceFailure(const Failure& failure);
+  void SaveSettingsOnLeaving();
   void Trace(std::string_view text);
   void TraceValue(const std::string& value);
   void RestoreSide(DriveList* drive, FolderList* dir, FileList* files, const std::string& folder);
@@ -83,10 +87,14 @@ class Form1 : public QWidget {
   FileList File2_{"GamesOf*.*"};
   std::array<std::string, 13> MonthNames_;
   bool updating_lists_ = false;
+  // False when the log and settings are not ours to write: the start folder is gone, or
+  // another window uses them.
+  bool own_files_ = true;
+  bool settings_saved_on_leaving_ = false;
 
   DriveList* Drive1 = nullptr;
   FolderList* Dir1 = nullptr;
-  QListWidget* List1 = nullptr;
+  DayList* List1 = nullptr;
   QPushButton* Command1 = nullptr;
   QPushButton* Command2 = nullptr;
   QListWidget* List2 = nullptr;

@@ -41,11 +41,13 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes) {
   return lines;
 }
 
+bool SavableFolder(std::string_view folder) { return folder.find('\n') == std::string_view::npos; }
+
 std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
                            std::string_view content_choice) {
   std::string content;
-  AppendLine(&content, std::string("IPF ").append(input_folder));
-  AppendLine(&content, std::string("OPF ").append(output_folder));
+  if (SavableFolder(input_folder)) AppendLine(&content, std::string("IPF ").append(input_folder));
+  if (SavableFolder(output_folder)) AppendLine(&content, std::string("OPF ").append(output_folder));
   AppendLine(&content, std::string("SEL ").append(content_choice));
   return content;
 }

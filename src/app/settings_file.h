@@ -29,8 +29,12 @@ struct SettingsLine {
 /// not 1, 2 or 3), are left out. Whether a folder still exists is for the caller to check.
 std::vector<SettingsLine> ParseSettings(std::string_view bytes);
 
+/// False for a folder whose name holds a line feed: its line would split, and the folder could
+/// not be restored.
+bool SavableFolder(std::string_view folder);
+
 /// The settings file's content: the input folder, the output folder and the content choice's
-/// text, three lines each ending in CR LF.
+/// text, three lines each ending in CR LF. A folder that is not savable is left out.
 std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
                            std::string_view content_choice);
 

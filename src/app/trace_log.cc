@@ -1,17 +1,25 @@
 #include "app/trace_log.h"
 
-
 namespace gamefold {
 
 TraceLog::TraceLog(const Clock* clock) : clock_(clock) {}
 
 TraceLog::~TraceLog() { Close(); }
 
-bool TraceLog::Open(const std::string& path, Failure* err) {
+bool TraceLog::Open(const std::string& path, Failure* err, bool* in_use) {
   Close();
+  bool held = false;
   int errnum = 0;
-  if (!file_.Create(path, &errnum)) {
-    *err = FailureFromErrno(errnum, "cannot create the trace log", path);
+  if (in_use != nullptr) *in_use = false;
+  // A second program started in the same folder must leave the first one's log whole.
+  if (!file_.OpenHeld(path, &errnum, &held)) {
+    if (held) {
+      err->number = 75;
+      err->description = "another Gamefold is using the trace log " + platform::NativePath(path);
+      if (in_use != nullptr) *in_use = true;
+    } else {
+      *err = FailureFromErrno(errnum, "cannot create the trace log", path);
+    }
     return false;
   }
   return true;

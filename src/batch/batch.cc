@@ -170,6 +170,7 @@ bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& comma
       ReportFailure(result.failure, err);
       return false;
     case CatalogueResult::End::kListed:
+      if (!result.notice.empty()) err << "Warning: " << result.notice << '\n';
       ReportCounts(result, err);
       return true;
   }

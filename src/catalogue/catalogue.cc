@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/numbers.h"
@@ -21,6 +22,14 @@ enum class DayMark : unsigned char { kNone, kBoxscore, kPage };
 
 // Indexed directly by day index; the slots below 101 stay unused.
 using DayMarks = std::array<DayMark, kLastDayIndex + 1>;
+
+// The years of the boxscore names, kept apart from the marks: every day is listed under the
+// first name's year, which misleads when a folder holds more than one season.
+struct YearsSeen {
+  std::string_view listed_year;  // characters 1-4 of the first name
+  std::vector<std::string_view> years;
+  std::array<bool, kLastDayIndex + 1> has_listed_year{};
+};
 
 Failure TypeMismatch() { return {13, "Type mismatch"}; }
 Failure SubscriptOutOfRange() { return {9, "Subscript out of range"}; }
@@ -86,7 +95,7 @@ bool HasNumericStem(std::string_view name) {
 
 // Marks the day of one boxscore name. Names without a numeric stem (all up to and including
 // the first ".") take no part, nor do names whose characters 5-8 lie outside 101..1231.
-bool MarkBoxscore(std::string_view name, DayMarks* marks, Failure* failure) {
+bool MarkBoxscore(std::string_view name, DayMarks* marks, YearsSeen* years, Failure* failure) {
   if (!HasNumericStem(name)) return true;
   std::string_view month_day = Characters(name, 5, 4);
   std::optional<int> digits = FourDigits(month_day);
@@ -99,7 +108,40 @@ bool MarkBoxscore(std::string_view name, DayMarks* marks, Failure* failure) {
   int index = 0;
   if (!ReadDayIndex(month_day, &index, failure)) return false;
   (*marks)[index] = DayMark::kBoxscore;
+  std::string_view year = Characters(name, 1, 4);
+  if (year == years->listed_year) {
+    years->has_listed_year[index] = true;
+  } else if (std::find(years->years.begin(), years->years.end(), year) == years->years.end()) {
+    years->years.push_back(year);
+  }
   return true;
+}
+
+// Names the file behind a failure, for the report and the trace.
+bool FailedOn(std::string_view name, Failure* failure) {
+  failure->description.append(" (").append(name).append(")");
+  return false;
+}
+
+// Empty unless the boxscores hold more than one year: then which years, and the listed days
+// that have no boxscore of the year they are listed under (their pages would have no games).
+std::string MixedYearsNotice(YearsSeen* years, int listed_year,
+                             const std::vector<std::string>& entries) {
+  if (years->years.size() <= 1) return "";
+  std::sort(years->years.begin(), years->years.end());
+  std::string notice = "boxscores of more than one year (";
+  for (size_t i = 0; i < years->years.size(); ++i) {
+    notice.append(i == 0 ? "" : ", ").append(years->years[i]);
+  }
+  notice += "); one season per folder is expected, every day is listed under " +
+            std::to_string(listed_year);
+  std::string without;
+  for (const std::string& entry : entries) {
+    int index = std::stoi(entry.substr(entry.size() - 4));
+    if (!years->has_listed_year[index]) without.append(without.empty() ? "" : ", ").append(entry);
+  }
+  if (!without.empty()) notice += "; no boxscore at all for " + without;
+  return notice;
 }
 
 // The indicator for the two years; nothing when neither is known, which leaves it as shown.
@@ -126,11 +168,14 @@ template <typename Names>
 bool ListWaitingDays(const Names& input_names, const Names& output_names, CatalogueResult* result) {
   Failure* failure = &result->failure;
   int boxscore_year = 0;
-  if (!ReadYear(Characters(input_names.front(), 1, 4), &boxscore_year, failure)) return false;
+  std::string_view first_input = input_names.front();
+  if (!ReadYear(Characters(first_input, 1, 4), &boxscore_year, failure)) {
+    return FailedOn(first_input, failure);
+  }
   int page_year = 0;
   if (!output_names.empty() && output_names.front().size() == kDayPageNameLength &&
       !ReadYear(Characters(output_names.front(), 8, 4), &page_year, failure)) {
-    return false;
+    return FailedOn(output_names.front(), failure);
   }
 
   result->list_replaced = true;
@@ -138,14 +183,17 @@ bool ListWaitingDays(const Names& input_names, const Names& output_names, Catalo
   result->indicator = IndicatorFor(boxscore_year, page_year);
 
   DayMarks marks{};
+  YearsSeen years;
+  years.listed_year = Characters(first_input, 1, 4);
+  years.years.push_back(years.listed_year);
   for (std::string_view name : input_names) {
-    if (!MarkBoxscore(name, &marks, failure)) return false;
+    if (!MarkBoxscore(name, &marks, &years, failure)) return FailedOn(name, failure);
   }
   // Pages are marked after boxscores so that a page hides its day whatever year it carries.
   for (std::string_view name : output_names) {
     if (name.size() != kDayPageNameLength) continue;
     int index = 0;
-    if (!ReadDayIndex(Characters(name, 12, 4), &index, failure)) return false;
+    if (!ReadDayIndex(Characters(name, 12, 4), &index, failure)) return FailedOn(name, failure);
     marks[index] = DayMark::kPage;
   }
 
@@ -153,6 +201,8 @@ bool ListWaitingDays(const Names& input_names, const Names& output_names, Catalo
     if (marks[index] == DayMark::kBoxscore)
       result->entries.push_back(EntryText(boxscore_year, index));
   }
+  result->notice = MixedYearsNotice(&years, boxscore_year, result->entries);
+  if (!result->notice.empty()) result->trace.push_back(" " + result->notice + " ");
   result->days_in = static_cast<long>(result->entries.size());
   result->days_out = static_cast<long>(output_names.size());
   return true;
@@ -172,6 +222,8 @@ CatalogueResult GetDatesOf(const Names& input_names, const Names& output_names) 
     result.end = CatalogueResult::End::kFileError;
     result.trace.push_back(std::string(kTraceFileError).append(first_name));
     result.trace.emplace_back(kTraceNoDates1);
+    result.notice = "File Error in Boxes " + std::string(first_name) +
+                    ": the first boxscore name is not 17 characters long, so no days are listed";
     return result;
   }
   if (!ListWaitingDays(input_names, output_names, &result)) {

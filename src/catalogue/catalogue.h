@@ -52,6 +52,10 @@ struct CatalogueResult {
   std::optional<long> days_out;
   /// Set on kFailed: 13 "Type mismatch", 9 "Subscript out of range" or 6 "Overflow".
   Failure failure;
+  /// Why the listing may mislead the user, empty when it does not: the first boxscore name's
+  /// length (kFileError), or boxscores of more than one year (kListed). Shown beside the
+  /// indicator, never as a box.
+  std::string notice;
   /// Trace texts in order. On kFailed it ends before the error report; the caller shows the
   /// report and then traces kTraceNoDates2.
   std::vector<std::string> trace;

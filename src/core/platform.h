@@ -81,7 +81,7 @@ bool ReplaceByRename(const std::string& from, const std::string& to, int* errnum
 /// where the system then refuses (Windows).
 bool RemoveFile(const std::string& path);
 
-/// A file open for appending, each Append reaching the file before it returns.
+/// A file written from its start, each Append reaching the file before it returns.
 class AppendFile {
  public:
   AppendFile();
@@ -89,8 +89,10 @@ class AppendFile {
   AppendFile(const AppendFile&) = delete;
   AppendFile& operator=(const AppendFile&) = delete;
 
-  /// Creates path, emptying an existing file; false with *errnum.
-  bool Create(const std::string& path, int* errnum);
+  /// Opens path for writing, creating it, and holds it so that no other program opens it so
+  /// too while it is open; then empties it. False with *errnum, or with *in_use set and the
+  /// file untouched when another program holds it.
+  bool OpenHeld(const std::string& path, int* errnum, bool* in_use);
   /// Writes bytes at the end; false when not all could be written.
   bool Append(std::string_view bytes);
   void Close();

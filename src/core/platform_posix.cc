@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -177,11 +178,27 @@ AppendFile::AppendFile() : state_(std::make_unique<State>()) {}
 
 AppendFile::~AppendFile() { Close(); }
 
-bool AppendFile::Create(const std::string& path, int* errnum) {
+bool AppendFile::OpenHeld(const std::string& path, int* errnum, bool* in_use) {
   Close();
-  state_->fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (state_->fd < 0) *errnum = errno;
-  return state_->fd >= 0;
+  *in_use = false;
+  // Not truncated on open: another program's file must stay whole. The lock lives as long as
+  // the file is open.
+  state_->fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (state_->fd < 0) {
+    *errnum = errno;
+    return false;
+  }
+  if (::flock(state_->fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    Close();
+    *in_use = true;
+    return false;
+  }
+  if (::ftruncate(state_->fd, 0) != 0) {
+    *errnum = errno;
+    Close();
+    return false;
+  }
+  return true;
 }
 
 bool AppendFile::Append(std::string_view bytes) {

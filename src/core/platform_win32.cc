@@ -347,18 +347,29 @@ AppendFile::AppendFile() : state_(std::make_unique<State>()) {}
 
 AppendFile::~AppendFile() { Close(); }
 
-bool AppendFile::Create(const std::string& path, int* errnum) {
+bool AppendFile::OpenHeld(const std::string& path, int* errnum, bool* in_use) {
   Close();
+  *in_use = false;
   std::wstring wide;
   if (!Widen(path, &wide)) {
     *errnum = ENOENT;
     return false;
   }
-  // Others may read the file while it is written, as a log is.
-  state_->file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (state_->file == INVALID_HANDLE_VALUE) *errnum = OpenErrno(wide);
-  return state_->file != INVALID_HANDLE_VALUE;
+  // Others may read the file while it is written, but not write it: a second writer's open
+  // fails with a sharing violation, which says that the file is held.
+  state_->file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (state_->file == INVALID_HANDLE_VALUE) {
+    *in_use = ::GetLastError() == ERROR_SHARING_VIOLATION;
+    *errnum = OpenErrno(wide);
+    return false;
+  }
+  if (!::SetEndOfFile(state_->file)) {
+    *errnum = LastErrno();
+    Close();
+    return false;
+  }
+  return true;
 }
 
 bool AppendFile::Append(std::string_view bytes) {

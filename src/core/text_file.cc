@@ -1,5 +1,6 @@
 #include "core/text_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <limits>
@@ -27,21 +28,32 @@ std::string TemporaryPrefix(std::string_view path) {
   return prefix;
 }
 
-// True for "." + name + ".tmp" + pid + "-" + number, the names WriteFileAtomically writes;
-// gives the pid of the process that wrote it.
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The files the sweep may stand for: a day page "GamesOf" + eight-digit key + ".htm" and the
+// index page. The output folder is the user's; a name that merely looks like ours is theirs.
+bool IsPageName(std::string_view name) {
+  constexpr std::string_view kDayPrefix = "GamesOf", kDaySuffix = ".htm";
+  if (name == "GamesIndex.htm") return true;
+  return name.size() == kDayPrefix.size() + 8 + kDaySuffix.size() && name.starts_with(kDayPrefix) &&
+         name.ends_with(kDaySuffix) && AllDigits(name.substr(kDayPrefix.size(), 8));
+}
+
+// True for "." + page name + ".tmp" + pid + "-" + counter, exactly the names that
+// WriteFileAtomically gives a page's temporary file; gives the pid of the process that wrote it.
 bool IsTemporaryName(std::string_view name, long* writer) {
   if (name.empty() || name[0] != '.') return false;
   size_t marker = name.rfind(kTemporaryMarker);
-  if (marker == std::string_view::npos || marker == 0) return false;
+  if (marker == std::string_view::npos || !IsPageName(name.substr(1, marker - 1))) return false;
   std::string_view rest = name.substr(marker + kTemporaryMarker.size());
   size_t dash = rest.find('-');
-  if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size()) return false;
-  long long pid = 0;
-  for (size_t i = 0; i < rest.size(); ++i) {
-    if (i == dash) continue;
-    if (rest[i] < '0' || rest[i] > '9') return false;
-    if (i < dash && pid < (1LL << 40)) pid = pid * 10 + (rest[i] - '0');
-  }
+  if (dash == std::string_view::npos) return false;
+  std::string_view pid_text = rest.substr(0, dash), counter = rest.substr(dash + 1);
+  if (!AllDigits(pid_text) || !AllDigits(counter) || pid_text.size() > 10) return false;
+  long long pid = std::stoll(std::string(pid_text));
   *writer = static_cast<long>(pid);
   return pid > 0 && pid <= std::numeric_limits<int>::max();
 }
@@ -54,6 +66,7 @@ bool IsRunning(long pid) {
 }
 
 }  // namespace
+
 std::vector<std::string_view> SplitLines(std::string_view bytes) {
   std::vector<std::string_view> lines;
   while (!bytes.empty()) {

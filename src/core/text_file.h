@@ -30,8 +30,9 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 /// removed and an existing file at path is left as it was.
 bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err);
 
-/// Removes from folder the temporary files that WriteFileAtomically left there in a process that
-/// no longer runs (one killed while writing). Those of running processes stay.
+/// Removes from folder the temporary files that WriteFileAtomically left there for a day page or
+/// the index page in a process that no longer runs (one killed while writing). Those of running
+/// processes stay, and so does every other name, however much it resembles one.
 void RemoveStaleTemporaries(const std::string& folder);
 
 }  // namespace gamefold

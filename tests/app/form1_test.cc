@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,8 +95,17 @@ class TestForm1 : public QObject {
   void unwritableTraceLogLeavesTheWindowUsable();
   void resizingKeepsProportions();
   void exitTracesAndCloses();
+  void onlyDeliberateActsPick();
+  void processFailureWithAFolderGone();
+  void processHandsTheFocusToTheDays();
+  void wheelChangesOnlyAFocusedDrive();
+  void folderListReachesEveryFolder();
+  void startFolderGoneWritesNothingElsewhere();
+  void secondWindowLeavesTheFirstsFiles();
+  void leavingSavesTheSettings();
 
  private:
+  void Activate();
   std::unique_ptr<Form1> MakeWindow();
   template <typename T>
   T* Child(const char* name) {
@@ -134,6 +144,11 @@ std::unique_ptr<Form1> TestForm1::MakeWindow() {
   window->show();
   if (!QTest::qWaitForWindowExposed(window.get())) qWarning("window not exposed");
   return window;
+}
+
+void TestForm1::Activate() {
+  window_->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 }
 
 void TestForm1::Pick(const QString& entry) {
@@ -368,8 +383,8 @@ void TestForm1::folderThatCannotBeOpenedKeepsThePrevious() {
   QDir().rmdir(gone);  // vanishes while the list shows it
   int lines_before = TraceTexts(dir_->path()).size();
   emit folders->itemActivated(found.first());
-  QCOMPARE(folders->path(), dir_->path().toStdString());
   QCOMPARE(boxes_shown_.size(), 1);
+  QCOMPARE(folders->path(), dir_->path().toStdString());
   QVERIFY(boxes_shown_.first().contains(gone));
   QCOMPARE(TraceTexts(dir_->path()).size(), lines_before);  // no change handler ran
 }
@@ -383,9 +398,11 @@ void TestForm1::catalogueFailureShowsTheReport() {
   Failure failure;
   QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
   QCOMPARE(boxes_shown_.size(), 1);
-  QVERIFY(boxes_shown_.first().startsWith("Error Encountered 13 Type mismatch\n"));
-  QCOMPARE(TraceTexts(dir_->path()).last(4), QStringList({" change dir1 ", " getting dates ",
-                                                          " ended dates from No Dates2 ", boxes}));
+  QVERIFY(boxes_shown_.first().startsWith("Error Encountered 13 Type mismatch (9234.box)\n"));
+  QCOMPARE(TraceTexts(dir_->path()).last(5),
+           QStringList({" change dir1 ", " getting dates ",
+                        " Error Encountered 13 Type mismatch (9234.box) ",
+                        " ended dates from No Dates2 ", boxes}));
 }
 
 void TestForm1::processFailureKeepsThePublishedPage() {
@@ -432,6 +449,224 @@ void TestForm1::exitTracesAndCloses() {
   QTest::mouseClick(Child<QPushButton>("Command2"), Qt::LeftButton);
   QVERIFY(!window_->isVisible());
   QCOMPARE(TraceTexts(dir_->path()).last(), QString(" exit "));
+}
+
+namespace {
+
+void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+  QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+  QApplication::sendEvent(target, &event);
+}
+
+}  // namespace
+
+void TestForm1::onlyDeliberateActsPick() {
+  QString boxes = dir_->path() + "/boxes";
+  WriteSeason(boxes);
+  WriteBytes(boxes + "/2008040400001.BOX", Boxscore("Reds", 1, "Cubs", 2));
+  WriteBytes(boxes + "/2008041500001.BOX", Boxscore("Reds", 1, "Cubs", 2));
+  window_ = MakeWindow();
+  Activate();
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  auto* days = Child<QListWidget>("List1");
+  auto* picked = Child<QListWidget>("List2");
+  auto center = [&](int row) { return days->visualItemRect(days->item(row)).center(); };
+
+  // Tab into the list, leaving and regaining the window: no pick.
+  Child<FolderList>("Dir1")->setFocus();
+  QTest::keyClick(Child<FolderList>("Dir1"), Qt::Key_Tab);
+  QTRY_VERIFY(days->hasFocus());
+  QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(days, &out);
+  QFocusEvent in(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(days, &in);
+  QEvent deactivate(QEvent::WindowDeactivate), activate(QEvent::WindowActivate);
+  QApplication::sendEvent(window_.get(), &deactivate);
+  QApplication::sendEvent(window_.get(), &activate);
+  QCOMPARE(picked->count(), 0);
+
+  // A drag over three entries picks none; a held-down arrow key picks nothing.
+  SendMouse(days->viewport(), QEvent::MouseButtonPress, center(0), Qt::LeftButton);
+  SendMouse(days->viewport(), QEvent::MouseMove, center(1), Qt::LeftButton);
+  SendMouse(days->viewport(), QEvent::MouseMove, center(2), Qt::LeftButton);
+  SendMouse(days->viewport(), QEvent::MouseButtonRelease, center(2), Qt::NoButton);
+  QTest::simulateEvent(days, true, Qt::Key_Down, Qt::NoModifier, QString(), true);
+  QCOMPARE(picked->count(), 0);
+  QCOMPARE(days->selectedItems().size(), 0);
+
+  // A double-click picks the entry under it once, not the one that moves up.
+  QPoint first = center(0);
+  QTest::mousePress(days->viewport(), Qt::LeftButton, {}, first);
+  QTest::mouseRelease(days->viewport(), Qt::LeftButton, {}, first);
+  QTest::mouseDClick(days->viewport(), Qt::LeftButton, {}, first);
+  QTest::mouseRelease(days->viewport(), Qt::LeftButton, {}, first);
+  QCOMPARE(Entries(picked), QStringList({"20080401"}));
+  // Down picks the first entry, End the last.
+  QTest::keyClick(days, Qt::Key_Down);
+  QCOMPARE(Entries(picked), QStringList({"20080401", "20080402"}));
+  QTest::keyClick(days, Qt::Key_End);
+  QCOMPARE(Entries(picked), QStringList({"20080401", "20080402", "20080415"}));
+  // Typing the start of an entry is one gesture, one pick.
+  QTest::keyClicks(days, "2008040");
+  QTRY_COMPARE(picked->count(), 4);
+  QTest::qWait(QApplication::keyboardInputInterval() + 100);
+  QCOMPARE(Entries(picked), QStringList({"20080401", "20080402", "20080415", "20080403"}));
+  QCOMPARE(Entries(days), QStringList({"20080404"}));
+}
+
+void TestForm1::processFailureWithAFolderGone() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  OpenSeason(boxes, web);
+  Activate();
+  Pick("20080401");
+  auto* days = Child<QListWidget>("List1");
+  std::vector<Qt::CursorShape> pointers;
+  SetMessageBoxHook([&](QWidget*, const QString& text) {
+    boxes_shown_ << text;
+    pointers.push_back(QApplication::overrideCursor() != nullptr
+                           ? QApplication::overrideCursor()->shape()
+                           : Qt::ArrowCursor);
+    // Closing the box gives the focus back to the window.
+    QFocusEvent in(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(days, &in);
+  });
+  QDir(web).removeRecursively();
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QCOMPARE(boxes_shown_.size(), 1);
+  QVERIFY(boxes_shown_.first().contains("cannot write"));
+  QCOMPARE(pointers, std::vector<Qt::CursorShape>({Qt::ArrowCursor}));
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+  QCOMPARE(Entries(Child<QListWidget>("List2")), QStringList({"20080401"}));
+  QString listing = " Error Encountered 53 cannot list the folder " + web;
+  QVERIFY(TraceTexts(dir_->path()).filter(listing).size() == 1);
+}
+
+void TestForm1::processHandsTheFocusToTheDays() {
+  OpenSeason(dir_->path() + "/boxes", dir_->path() + "/web");
+  Activate();
+  Pick("20080402");
+  auto* process = Child<QPushButton>("Command1");
+  QTest::mouseClick(process, Qt::LeftButton);
+  QVERIFY(!process->isEnabled());
+  QTRY_VERIFY(Child<QListWidget>("List1")->hasFocus());
+  QCOMPARE(Child<QListWidget>("List2")->count(), 0);
+}
+
+void TestForm1::wheelChangesOnlyAFocusedDrive() {
+  QString drive = dir_->path() + "/drive";
+  QDir().mkpath(drive);
+  OverrideMountPoints({"/", drive.toStdString()});
+  window_ = MakeWindow();
+  Activate();
+  auto* drives = Child<QComboBox>("Drive1");
+  int before = drives->currentIndex();
+  auto turn = [&] {
+    QPoint at = drives->rect().center();
+    QWheelEvent wheel(at, drives->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(drives, &wheel);
+  };
+  Child<QListWidget>("List1")->setFocus();
+  turn();
+  QCOMPARE(drives->currentIndex(), before);
+  QCOMPARE(Child<FolderList>("Dir1")->path(), dir_->path().toStdString());
+  drives->setFocus();
+  turn();
+  QVERIFY(drives->currentIndex() != before);
+
+  // A disk mounted after start-up is offered when the list opens.
+  QString later = dir_->path() + "/later";
+  QDir().mkpath(later);
+  OverrideMountPoints({"/", drive.toStdString(), later.toStdString()});
+  QCOMPARE(drives->count(), 2);
+  QTest::keyClick(drives, Qt::Key_F4);
+  QCOMPARE(drives->count(), 3);
+  drives->hidePopup();
+}
+
+void TestForm1::folderListReachesEveryFolder() {
+  for (const char* name : {"/plain", "/tmp", "/.wine/drive_c", "/gone"})
+    QDir().mkpath(dir_->path() + name);
+  window_ = MakeWindow();
+  Activate();
+  auto* folders = Child<FolderList>("Dir1");
+  QStringList names;
+  for (const QString& entry : Entries(folders)) names << entry.trimmed();
+  QCOMPARE(names.mid(names.indexOf(QDir(dir_->path()).dirName())),
+           QStringList({QDir(dir_->path()).dirName(), "gone", "plain", "tmp", ".wine"}));
+  QCOMPARE(folders->toolTip(), dir_->path());
+
+  // Typing a name selects it; Enter opens it; Backspace and Alt+Up go back up.
+  folders->setFocus();
+  QTest::keyClicks(folders, ".wi");
+  QTest::keyClick(folders, Qt::Key_Return);
+  QCOMPARE(folders->path(), (dir_->path() + "/.wine").toStdString());
+  QTest::keyClicks(folders, "dri");
+  QTest::keyClick(folders, Qt::Key_Return);
+  QCOMPARE(folders->path(), (dir_->path() + "/.wine/drive_c").toStdString());
+  QTest::keyClick(folders, Qt::Key_Backspace);
+  QCOMPARE(folders->path(), (dir_->path() + "/.wine").toStdString());
+  QTest::keyClick(folders, Qt::Key_Up, Qt::AltModifier);
+  QCOMPARE(folders->path(), dir_->path().toStdString());
+  QTest::qWait(QApplication::keyboardInputInterval() + 100);
+  QTest::keyClicks(folders, "tmp");
+  QCOMPARE(folders->currentItem()->text().trimmed(), QString("tmp"));
+
+  // Folders deleted while shown: the list moves to the nearest one that exists, and says so.
+  Failure failure;
+  QVERIFY(folders->setPath((dir_->path() + "/gone").toStdString(), &failure));
+  QDir(dir_->path() + "/gone").removeRecursively();
+  QPoint gone = folders->visualItemRect(folders->currentItem()).center();
+  QTest::mousePress(folders->viewport(), Qt::LeftButton, {}, gone);
+  QTest::mouseRelease(folders->viewport(), Qt::LeftButton, {}, gone);
+  QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {}, gone);
+  QTest::mouseRelease(folders->viewport(), Qt::LeftButton, {}, gone);
+  QCOMPARE(boxes_shown_.size(), 1);
+  QCOMPARE(folders->path(), dir_->path().toStdString());
+  QVERIFY(boxes_shown_.first().startsWith("Error Encountered 53 cannot open the folder " +
+                                          dir_->path() + "/gone"));
+  QVERIFY(boxes_shown_.first().contains("(the folder list now shows " + dir_->path() + ")"));
+  QVERIFY(folders->findItems("gone", Qt::MatchEndsWith).isEmpty());
+}
+
+void TestForm1::startFolderGoneWritesNothingElsewhere() {
+  bool root_had_log = QFile::exists("/boxtrace.txt"),
+       root_had_settings = QFile::exists("/DOD_box.txt");
+  QString start = dir_->path() + "/start";
+  QDir().mkpath(start);
+  QDir::setCurrent(start);
+  QDir().rmdir(start);
+  window_ = MakeWindow();
+  QCOMPARE(boxes_shown_.size(), 1);
+  QVERIFY(boxes_shown_.first().contains("no longer exists"));
+  QTest::mouseClick(Child<QPushButton>("Command2"), Qt::LeftButton);
+  QCOMPARE(QFile::exists("/boxtrace.txt"), root_had_log);
+  QCOMPARE(QFile::exists("/DOD_box.txt"), root_had_settings);
+}
+
+void TestForm1::secondWindowLeavesTheFirstsFiles() {
+  window_ = MakeWindow();
+  QStringList first_trace = TraceTexts(dir_->path());
+  {
+    Form1 second(&clock_);
+    QCOMPARE(boxes_shown_.size(), 1);
+    QVERIFY(boxes_shown_.first().contains("another Gamefold is using the trace log"));
+    QTest::mouseClick(second.findChild<QPushButton*>("Command2"), Qt::LeftButton);
+  }
+  QCOMPARE(TraceTexts(dir_->path()), first_trace);
+  QVERIFY(!QFile::exists(dir_->path() + "/DOD_box.txt"));
+  QTest::mouseClick(Child<QPushButton>("Command2"), Qt::LeftButton);
+  QCOMPARE(TraceTexts(dir_->path()), first_trace + QStringList({" exit "}));
+}
+
+void TestForm1::leavingSavesTheSettings() {
+  QString boxes = dir_->path() + "/boxes", split = dir_->path() + "/web\nsite";
+  OpenSeason(boxes, split);
+  window_->close();
+  QCOMPARE(ReadBytes(dir_->path() + "/DOD_box.txt"),
+           "IPF " + boxes.toStdString() + "\r\nSEL 1 - Boxscores only\r\n");
+  QVERIFY(TraceTexts(dir_->path()).contains(" folder not saved, its name holds a line feed "));
 }
 
 }  // namespace gamefold

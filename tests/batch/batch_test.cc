@@ -194,7 +194,7 @@ TEST_F(BatchTest, ListEndsEarlyOrFailsAsTheCatalogueDoes) {
   run = RunArgs({"list", in_.path(), out_.path()});
   EXPECT_EQ(kExitFailure, run.status);
   EXPECT_EQ("", run.out);
-  EXPECT_EQ("Error Encountered 13 Type mismatch\n", run.err);
+  EXPECT_EQ("Error Encountered 13 Type mismatch (GamesOfYYYYMMDD.htm)\n", run.err);
 }
 
 // "list" sorts only enough to find each folder's least name; what it prints must still be what
@@ -225,7 +225,10 @@ TEST_F(BatchTest, ListPrintsWhatSortedListingsGive) {
   EXPECT_EQ(expected, run.out);
   EXPECT_TRUE(run.out.starts_with("20070401\n20070502\n")) << run.out;
   EXPECT_TRUE(run.out.ends_with("\n20070528\n20071231\n")) << run.out;
-  EXPECT_EQ("29 days to process, 3 days processed, year MATCHED\n", run.err);
+  // Two seasons in one folder: listed all the same, with a warning.
+  EXPECT_EQ("Warning: " + sorted.notice + "\n29 days to process, 3 days processed, year MATCHED\n",
+            run.err);
+  EXPECT_TRUE(sorted.notice.starts_with("boxscores of more than one year (2007, 2008)"));
 
   // Bad names met in any order stop the rebuild with the error a sorted listing gives.
   WriteBytes(in_ / "2008.BOX", "");
@@ -236,7 +239,7 @@ TEST_F(BatchTest, ListPrintsWhatSortedListingsGive) {
   ASSERT_EQ(CatalogueResult::End::kFailed, sorted.end);
   EXPECT_EQ(kExitFailure, run.status);
   EXPECT_EQ("", run.out);
-  EXPECT_EQ("Error Encountered 13 Type mismatch\n", run.err);
+  EXPECT_EQ("Error Encountered 13 Type mismatch (2008.BOX)\n", run.err);
   EXPECT_EQ(13, sorted.failure.number);
 
   // A short least name ends the rebuild early, whatever name the folder gives first.

@@ -110,10 +110,29 @@ TEST(Catalogue, FailuresLeaveWhatTheyHadDone) {
   EXPECT_EQ(FailureOf(first, {"GamesOf9E990401.htm"}, false), 6);
 
   EXPECT_EQ(Get_Dates({"1234.box"}, {}).end, End::kFileError);
-  EXPECT_EQ(Get_Dates({Box("20080401"), "1234.box"}, {}).failure.description, "Type mismatch");
+  // The report names the file that stopped the rebuild.
+  EXPECT_EQ(Get_Dates({Box("20080401"), "1234.box"}, {}).failure.description,
+            "Type mismatch (1234.box)");
   EXPECT_EQ(Get_Dates(first, {"GamesOf2008Apr1.htm"}).failure.description,
-            "Subscript out of range");
-  EXPECT_EQ(Get_Dates({Box("9E990401")}, {}).failure.description, "Overflow");
+            "Subscript out of range (GamesOf2008Apr1.htm)");
+  EXPECT_EQ(Get_Dates({Box("9E990401")}, {}).failure.description, "Overflow (9E99040100001.box)");
+}
+
+TEST(Catalogue, NoticesWhatTheIndicatorCannotShow) {
+  EXPECT_EQ(Get_Dates({Box("20080401"), Box("20080402")}, {}).notice, "");
+  EXPECT_EQ(Get_Dates({"1234.box"}, {}).notice,
+            "File Error in Boxes 1234.box: the first boxscore name is not 17 characters long, so "
+            "no days are listed");
+  // Every day is listed under the first name's year, also those that only another year has.
+  CatalogueResult mixed = Get_Dates(
+      {Box("20080401"), Box("20080402"), Box("20090402"), Box("20070405"), Box("20090405")},
+      {"GamesOf20090401.htm"});
+  EXPECT_EQ(mixed.entries, Names({"20080402", "20080405"}));
+  std::string notice =
+      "boxscores of more than one year (2007, 2008, 2009); one season per folder is expected, "
+      "every day is listed under 2008; no boxscore at all for 20080405";
+  EXPECT_EQ(mixed.notice, notice);
+  EXPECT_EQ(mixed.trace, Names({" getting dates ", " " + notice + " ", " ended dates "}));
 }
 
 std::vector<std::string_view> Views(const Names& names) {

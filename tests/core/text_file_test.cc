@@ -71,14 +71,31 @@ TEST(TextFile, RemovesTemporariesOnlyOfProcessesThatAreGone) {
   TempDir dir;
   // No system gives a process this id: it stands for a run killed while writing. A running
   // writer's temporary staying is checked where a live process can be named (Linux).
-  std::string gone_temporary = ".GamesOf20080401.htm.tmp1073741820-0";
+  const std::string gone_text = "1073741820";
+  std::string gone_temporary = ".GamesOf20080401.htm.tmp" + gone_text + "-0";
   std::string own_temporary =
       ".GamesOf20080402.htm.tmp" + std::to_string(platform::CurrentProcessId()) + "-3";
   for (const std::string& name : {gone_temporary, own_temporary, std::string(".notes.tmp"),
                                   std::string("GamesOf20080401.htm")}) {
     WriteBytes(dir / name, "x");
   }
+  // Names of the user's that only resemble ours stay, even when their "pid" is gone.
+  std::vector<std::string> lookalikes = {".notes.tmp2024-12",
+                                         ".notes.tmp" + gone_text + "-12",
+                                         ".x.tmp" + gone_text + "-1",
+                                         ".GamesOf.htm.tmp" + gone_text + "-1",
+                                         ".GamesOf20080401.htm.tmpabc-1",
+                                         ".GamesOf2008040x.htm.tmp" + gone_text + "-1",
+                                         ".GamesOf20080401.htm.tmp" + gone_text + "-",
+                                         ".GamesOf20080401.htm.tmp" + gone_text + "-1x",
+                                         ".GamesIndex.html.tmp" + gone_text + "-1"};
+  for (const std::string& name : lookalikes) WriteBytes(dir / name, "x");
+  std::string index_temporary = ".GamesIndex.htm.tmp" + gone_text + "-7";
+  WriteBytes(dir / index_temporary, "x");
   RemoveStaleTemporaries(dir.path());
+  for (const std::string& name : lookalikes)
+    EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+  EXPECT_FALSE(std::filesystem::exists(dir / index_temporary));
   EXPECT_FALSE(std::filesystem::exists(dir / gone_temporary));
   EXPECT_FALSE(std::filesystem::exists(dir / own_temporary));
   EXPECT_TRUE(std::filesystem::exists(dir / ".notes.tmp"));

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QListWidget>
+#include <QTimer>
+
+namespace gamefold {
+
+/// "Game Days Available": a list whose picks are deliberate acts only. A pick is a click (press
+/// and release on the same entry) or a move of the selection by an arrow key, Home, End, Page
+/// Up/Down, or by typing an entry's first characters; each gesture picks at most one entry.
+/// Focus changes, window activation, drags, double-clicks and held-down keys pick nothing.
+class DayList : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit DayList(QWidget* parent = nullptr);
+
+ signals:
+  /// The user picked the entry at row.
+  void picked(int row);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  void pickCurrent();
+
+  int pressed_row_ = -1;
+  // Typing "2008041" is one gesture: the entry it reaches is picked once the typing pauses.
+  QTimer typing_;
+};
+
+}  // namespace gamefold
