@@ -11,7 +11,7 @@ constexpr size_t kValueStart = 4;
 
 }  // namespace
 
-std::vector<SettingsLine> ParseSettings(std::string_view bytes) {
+std::vector<SettingsLine> ParseSettings(std::string_view bytes, PathStyle style) {
   std::vector<SettingsLine> lines;
   for (std::string_view line : SplitLines(bytes)) {
     std::string_view key = line.substr(0, 3);
@@ -29,9 +29,9 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes) {
       setting.kind = SettingsLine::Kind::kContentChoice;
       setting.choice = digit - '0';
       lines.push_back(std::move(setting));
-    } else if (!line.empty() && line[0] == '/') {
-      // A bare absolute path names the input folder, as a line "C:\Boxes" did where paths
-      // began with a drive letter.
+    } else if (IsAbsoluteFolder(line, style)) {
+      // A bare absolute path names the input folder: "C:\Boxes" as the first versions wrote
+      // it on Windows, "/boxes" on Linux.
       SettingsLine setting;
       setting.kind = SettingsLine::Kind::kInputFolder;
       setting.folder = std::string(line);
