@@ -4,10 +4,14 @@ BUILD ?= build
 WINDOWS_BUILD ?= build-windows
 SANITIZE ?= OFF
 FUZZ_SECONDS ?= 60
+BENCH_ARGS ?=
 CMAKE_FLAGS ?=
+# Development builds treat warnings as errors; a plain `cmake` build (a user's, a packager's)
+# does not.
+DEV_FLAGS = -DGAMEFOLD_WERROR=ON
 
-.PHONY: all deps configure build run test sanitize-test bench fuzz fuzz-build fuzz-smoke clean \
-	windows windows-test
+.PHONY: all deps configure build run test sanitize-test release-test bench bench-short fuzz \
+	fuzz-build fuzz-smoke package package-test windows windows-test clean
 
 all: build
 
@@ -15,7 +19,8 @@ deps:
 	@tools/install-deps.sh
 
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja -DGAMEFOLD_SANITIZE=$(SANITIZE) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja -DGAMEFOLD_TESTS=ON -DGAMEFOLD_SANITIZE=$(SANITIZE) \
+		$(DEV_FLAGS) $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD)
@@ -26,12 +31,22 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure
 
+# The optimised build with its tests, less the slow ones (chromium, a 200 MB input).
+release-test:
+	$(MAKE) build BUILD=build-release CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)"
+	ctest --test-dir build-release --output-on-failure -LE slow
+
 # Season-sized benchmarks in an optimised build of their own; prints the tables.
 bench: deps
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DGAMEFOLD_GUI=OFF
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DGAMEFOLD_GUI=OFF \
+		-DGAMEFOLD_BENCH=ON $(DEV_FLAGS)
 	cmake --build build-bench
-	build-bench/bench/batch_bench
+	build-bench/bench/batch_bench $(BENCH_ARGS)
 	@if [ -x build-bench/bench/catalogue_bench ]; then build-bench/bench/catalogue_bench; fi
+
+# The benchmarks on a few days, once each: proves that they build and run, measures nothing.
+bench-short:
+	$(MAKE) bench BENCH_ARGS=--short
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test:
@@ -40,7 +55,8 @@ sanitize-test:
 # The libFuzzer targets, built with clang in build-fuzz; each runs FUZZ_SECONDS, one at a time.
 fuzz-build:
 	@GAMEFOLD_FUZZ_DEPS=1 tools/install-deps.sh
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DGAMEFOLD_FUZZ=ON -DGAMEFOLD_GUI=OFF
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DGAMEFOLD_FUZZ=ON -DGAMEFOLD_GUI=OFF \
+		$(DEV_FLAGS)
 	cmake --build build-fuzz --target fuzzers
 
 fuzz: fuzz-build
@@ -55,7 +71,7 @@ fuzz-smoke: fuzz-build
 windows:
 	@GAMEFOLD_WINDOWS_DEPS=1 tools/install-deps.sh
 	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DGAMEFOLD_GUI=OFF $(CMAKE_FLAGS)
+	  -DGAMEFOLD_GUI=OFF -DGAMEFOLD_TESTS=ON $(DEV_FLAGS) $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_BUILD)
 
 # Runs them under Wine (its prefix kept in build-windows/), then compares the pages of
@@ -64,5 +80,24 @@ windows-test: windows
 	$(MAKE) build BUILD=$(BUILD) CMAKE_FLAGS="$(CMAKE_FLAGS)"
 	tools/windows-test.sh $(WINDOWS_BUILD) $(BUILD)
 
+# build/gamefold_<version>_amd64.deb from a release build of its own (build/package), as a
+# packager builds it: Debian's hardening flags, no tests, warnings not errors. Then lintian,
+# which must stay silent.
+package:
+	@GAMEFOLD_PACKAGE_DEPS=1 tools/install-deps.sh
+	eval "$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)" && CXXFLAGS="$$CXXFLAGS $$CPPFLAGS" \
+		cmake -S . -B $(BUILD)/package -G Ninja \
+		-DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DGAMEFOLD_DEBIAN_PACKAGE=ON \
+		-DGAMEFOLD_PACKAGE_OUTPUT_DIR=$(abspath $(BUILD)) $(CMAKE_FLAGS)
+	cmake --build $(BUILD)/package
+	rm -f $(BUILD)/gamefold_*_amd64.deb
+	cd $(BUILD)/package && cpack -G DEB
+	lintian --fail-on error,warning $(BUILD)/gamefold_*_amd64.deb
+
+# Installs the package into a clean Debian 12 root and uses it there (packaging/package-test.sh).
+package-test: package
+	@GAMEFOLD_PACKAGE_TEST_DEPS=1 tools/install-deps.sh
+	packaging/package-test.sh $(BUILD)
+
 clean:
-	rm -rf build build-sanitize build-fuzz build-bench build-windows
+	rm -rf build build-sanitize build-fuzz build-bench build-release build-windows

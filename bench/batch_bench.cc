@@ -4,8 +4,9 @@
 //    write the bytes grouped by day), the two run by turns, the median of the paired ratios;
 //  - `list` on a folder of 50,000 boxscore names against `ls -f` of that folder;
 //  - the peak memory of the full-season run, and of a half-season run beside it.
-// Usage: batch_bench [FOLDER]; the data goes into FOLDER, by default a fresh temporary folder,
-// which is removed at the end.
+// Usage: batch_bench [--short] [FOLDER]; the data goes into FOLDER, by default a fresh temporary
+// folder, which is removed at the end. --short runs every job once on a few days: it shows that
+// the benchmark builds and runs (as CI does) and measures nothing worth reading.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -21,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/game_day.h"
@@ -29,9 +31,15 @@ extern char** environ;
 
 namespace {
 
-constexpr int kProcessRuns = 5;
-constexpr int kListRuns = 9;
-constexpr int kListNames = 50000;
+// The size of the data and the number of runs: a full season, or a few days for --short.
+struct Plan {
+  const char* season_days = "180";
+  const char* half_days = "90";
+  int process_runs = 5;
+  int list_runs = 9;
+  int list_names = 50000;
+};
+constexpr Plan kShortPlan{"4", "2", 1, 1, 500};
 constexpr double kProcessTarget = 1.3;
 constexpr double kListTarget = 1.5;
 constexpr double kMemoryTargetMb = 30;
@@ -127,10 +135,10 @@ void FreshFolder(const std::string& folder) {
 }
 
 // 50,000 empty boxscores, 137 a day over the year: the catalogue reads names only.
-void MakeNameFolder(const std::string& folder) {
+void MakeNameFolder(const std::string& folder, int count) {
   std::filesystem::create_directories(folder);
   int month = 1, day = 1;
-  for (int i = 0; i < kListNames; ++i) {
+  for (int i = 0; i < count; ++i) {
     if (i > 0 && i % 137 == 0 && ++day > gamefold::DaysInMonth(2008, month)) {
       day = 1;
       ++month;
@@ -169,6 +177,13 @@ void PrintComparison(const char* job, const Comparison& result, double target) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  Plan plan;
+  bool short_run = argc > 1 && std::string_view(argv[1]) == "--short";
+  if (short_run) {
+    plan = kShortPlan;
+    --argc;
+    ++argv;
+  }
   std::string root;
   if (argc > 1) {
     root = argv[1];
@@ -185,21 +200,23 @@ int main(int argc, char** argv) {
   const std::string season = root + "/season", half = root + "/half", names = root + "/names";
   const std::string out = root + "/out", empty = root + "/empty";
   std::fprintf(stderr, "batch_bench: making the data in %s\n", root.c_str());
-  RunProgram({GAMEFOLD_MAKE_SEASON_PROGRAM, "--days", "180", season});
-  RunProgram({GAMEFOLD_MAKE_SEASON_PROGRAM, "--days", "90", half});
-  MakeNameFolder(names);
+  RunProgram({GAMEFOLD_MAKE_SEASON_PROGRAM, "--days", plan.season_days, season});
+  RunProgram({GAMEFOLD_MAKE_SEASON_PROGRAM, "--days", plan.half_days, half});
+  MakeNameFolder(names, plan.list_names);
   std::filesystem::create_directories(empty);
 
-  std::fprintf(stderr, "batch_bench: process, %d runs each\n", kProcessRuns);
-  Comparison process =
-      Compare({batch, "process", "--content", "3", "--index", season, out},
-              {GAMEFOLD_IO_FLOOR_PROGRAM, season, out}, kProcessRuns, [&] { FreshFolder(out); });
-  std::fprintf(stderr, "batch_bench: list, %d runs each\n", kListRuns);
-  Comparison list = Compare({batch, "list", names, empty}, {"ls", "-f", names}, kListRuns, [] {});
+  std::fprintf(stderr, "batch_bench: process, %d runs each\n", plan.process_runs);
+  Comparison process = Compare({batch, "process", "--content", "3", "--index", season, out},
+                               {GAMEFOLD_IO_FLOOR_PROGRAM, season, out}, plan.process_runs,
+                               [&] { FreshFolder(out); });
+  std::fprintf(stderr, "batch_bench: list, %d runs each\n", plan.list_runs);
+  Comparison list =
+      Compare({batch, "list", names, empty}, {"ls", "-f", names}, plan.list_runs, [] {});
   FreshFolder(out);
   Measure half_run = RunProgram({batch, "process", "--content", "3", "--index", half, out});
 
   std::printf("Machine: %s\n", Machine().c_str());
+  if (short_run) std::printf("Short run: a few days, once each; the figures mean nothing.\n");
   std::printf("%-42s %11s %11s %8s %8s  %s\n", "job (medians, wall time)", "gamefold", "floor",
               "ratio", "cpu", "target");
   PrintComparison("process --content 3 --index, 2,430 games", process, kProcessTarget);

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Gamefold need, when any is
-# missing. Uses sudo when not run as root.
+# missing. Uses sudo when not run as root. Extra sets, asked for by the Makefile's targets:
+# GAMEFOLD_FUZZ_DEPS=1 (clang and libFuzzer), GAMEFOLD_PACKAGE_DEPS=1 (building and checking the
+# .deb), GAMEFOLD_PACKAGE_TEST_DEPS=1 (a clean Debian root to install it into).
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev libgl-dev libgtest-dev
   chromium python3 fonts-liberation
+  desktop-file-utils appstream
 )
 if [ "${GAMEFOLD_FUZZ_DEPS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
@@ -15,6 +18,13 @@ fi
 # run what it builds.
 if [ "${GAMEFOLD_WINDOWS_DEPS:-0}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64)
+fi
+if [ "${GAMEFOLD_PACKAGE_DEPS:-0}" = 1 ]; then
+  packages=(cmake ninja-build g++ make qt6-base-dev libgl-dev gzip
+            dpkg-dev file lintian desktop-file-utils appstream)
+fi
+if [ "${GAMEFOLD_PACKAGE_TEST_DEPS:-0}" = 1 ]; then
+  packages=(mmdebstrap gpg debian-archive-keyring)
 fi
 
 missing=()
@@ -27,7 +37,8 @@ done
 echo "Installing: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-# Others may be using apt on this machine: wait for its lock rather than fail.
-$sudo apt-get update -qq -o DPkg::Lock::Timeout=900
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=900 \
+# Others may be running apt on the same machine: wait for the lock rather than fail.
+apt_wait=(-o DPkg::Lock::Timeout=900)
+$sudo apt-get "${apt_wait[@]}" update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get "${apt_wait[@]}" install -y -qq \
   --no-install-recommends "${missing[@]}"

@@ -1,4 +1,4 @@
-// gamefold-make-season: writes a season of sample boxscore files into a folder, one file per
+// gamefold-sample-season: writes a season of sample boxscore files into a folder, one file per
 // game, named YYYYMMDD + the game's five-digit number within its day + ".BOX". Each file holds
 // the three sections of a league simulation's game report (boxscore with line score, scoresheet,
 // play-by-play log), each opened by a line that repeats the report's first line. The games are
@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: gamefold-make-season [--seed N] [--year Y] [--days D] FOLDER\n";
+constexpr char kUsage[] = "usage: gamefold-sample-season [--seed N] [--year Y] [--days D] FOLDER\n";
 
 // splitmix64: small, and unlike the standard distributions it gives the same numbers with every
 // compiler and library, so a seed names one season everywhere.
@@ -858,7 +858,7 @@ int MakeSeason(const Options& options) {
   std::error_code error;
   std::filesystem::create_directories(options.folder, error);
   if (error) {
-    std::fprintf(stderr, "gamefold-make-season: cannot create %s: %s\n", options.folder.c_str(),
+    std::fprintf(stderr, "gamefold-sample-season: cannot create %s: %s\n", options.folder.c_str(),
                  error.message().c_str());
     return 1;
   }
@@ -884,7 +884,7 @@ int MakeSeason(const Options& options) {
       std::string name = Format("%04d%02d%02d%05d.BOX", date.year, date.month, date.day, number);
       std::string path = options.folder + "/" + name;
       if (!WriteFile(path, Report(game, banner, random))) {
-        std::fprintf(stderr, "gamefold-make-season: cannot write %s: %s\n", path.c_str(),
+        std::fprintf(stderr, "gamefold-sample-season: cannot write %s: %s\n", path.c_str(),
                      std::strerror(errno));
         return 1;
       }

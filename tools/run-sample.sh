@@ -8,7 +8,7 @@ run="$build/run"
 mkdir -p "$run"
 if [ ! -f "$run/DOD_box.txt" ]; then
   if [ ! -d "$run/sample-boxes" ]; then
-    "$build/tools/gamefold-make-season" --days 14 "$run/sample-boxes"
+    "$build/tools/gamefold-sample-season" --days 14 "$run/sample-boxes"
   fi
   mkdir -p "$run/web"
   cp "$(dirname "$0")/sample/vuzad.css" "$run/web/vuzad.css"

@@ -37,6 +37,6 @@ echo "Wine ready in $((SECONDS - started)) s"
 
 ctest --test-dir "$windows_build" --output-on-failure
 "$here/tests/windows/compare_batch.sh" \
-  "$linux_build/src/batch/gamefold-batch" "$linux_build/tools/gamefold-make-season" \
+  "$linux_build/src/batch/gamefold-batch" "$linux_build/tools/gamefold-sample-season" \
   "$windows_build/src/batch/gamefold-batch.exe" "$windows_build/compare"
 echo "Windows tests done in $((SECONDS - started)) s"

@@ -7,6 +7,7 @@
 #include "core/failure.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
+#include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
@@ -36,23 +37,15 @@ constexpr std::string_view kHelp =
     "\n"
     "Exit status: 0 done, 1 failed (the reason is on standard error), 2 bad usage.\n";
 
-constexpr size_t kKeyLength = 8;
 constexpr int kProgressWidth = 30;
-
-bool IsDigits(std::string_view text) {
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return !text.empty();
-}
 
 // A key names a page "GamesOf" + key + ".htm" that the catalogue reads back later: eight digits
 // whose month and day give a day index from 101 to 1231, or the page would stop every later
 // rebuild with a failure.
 bool IsDayKey(std::string_view key) {
-  if (key.size() != kKeyLength || !IsDigits(key)) return false;
-  int day_index = std::stoi(std::string(key.substr(4)));
-  return day_index >= 101 && day_index <= 1231;
+  if (key.size() != kDayKeyLength || !IsDigits(key)) return false;
+  int day_index = *DigitsAt(key, kKeyDayIndexPosition, 4);
+  return day_index >= kFirstDayIndex && day_index <= kLastDayIndex;
 }
 
 bool ParseContentChoice(std::string_view text, int* choice) {
@@ -146,10 +139,7 @@ void ReportFailure(const Failure& failure, std::ostream& err) {
 void ReportCounts(const CatalogueResult& result, std::ostream& err) {
   std::string caption = "unchanged";
   if (result.indicator) {
-    std::string_view text = result.indicator->caption;
-    size_t first = text.find_first_not_of(' ');
-    size_t last = text.find_last_not_of(' ');
-    caption = first == std::string_view::npos ? "" : text.substr(first, last - first + 1);
+    caption = TrimBlanks(result.indicator->caption);
   }
   err << result.days_in.value_or(0) << " days to process, " << result.days_out.value_or(0)
       << " days processed, year " << caption << '\n';
@@ -249,13 +239,6 @@ class Progress {
   bool drawn_ = false;
 };
 
-size_t CountGames(const std::vector<std::string>& input_names,
-                  const std::vector<std::string>& keys) {
-  size_t games = 0;
-  for (const std::string& key : keys) games += DayFiles(input_names, key).size();
-  return games;
-}
-
 // Writes the page of every key, in order; stops at the first failure, keeping the pages done.
 bool ProcessDays(const BatchCommand& command, const std::vector<std::string>& input_names,
                  const std::vector<std::string>& keys, std::ostream& err, bool show_progress) {
@@ -263,20 +246,14 @@ bool ProcessDays(const BatchCommand& command, const std::vector<std::string>& in
                     show_progress ? CountGames(input_names, keys) : 0);
   ProcessEvents events;
   events.reading_file = [&progress](const std::string&) { progress.GameRead(); };
-  // A run killed while writing a page may have left its temporary file behind.
-  RemoveStaleTemporaries(command.output_folder);
-  for (const std::string& key : keys) {
-    Failure failure;
-    if (!ProcessDay(command.input_folder, input_names, command.output_folder, key,
-                    command.content_choice, events, &failure)) {
-      progress.Finish();
-      ReportFailure(failure, err);
-      return false;
-    }
-    progress.DayWritten();
-  }
+  events.day_done = [&progress](std::string_view, size_t) { progress.DayWritten(); };
+  DayProcessor processor;
+  Failure failure;
+  ProcessJob job{command.input_folder, input_names, command.output_folder, command.content_choice};
+  bool all_done = processor.ProcessDays(job, keys, events, &failure) == keys.size();
   progress.Finish();
-  return true;
+  if (!all_done) ReportFailure(failure, err);
+  return all_done;
 }
 
 // The days to process: those given, or else every day the catalogue lists.

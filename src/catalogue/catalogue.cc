@@ -3,18 +3,13 @@
 #include <algorithm>
 #include <array>
 
+#include "core/game_day.h"
 #include "core/numbers.h"
+#include "core/text.h"
 
 namespace gamefold {
 
 namespace {
-
-constexpr int kFirstDayIndex = 101;
-constexpr int kLastDayIndex = 1231;
-// The first boxscore name gives the year only at its usual length, "YYYYMMDD" + five more
-// characters + ".box"; a day page name "GamesOf" + key + ".htm" is always 19 characters.
-constexpr size_t kBoxscoreNameLength = 17;
-constexpr size_t kDayPageNameLength = 19;
 
 // What is known of one day: a boxscore waits for it, or its page is already written. A page
 // wins over a boxscore.
@@ -35,25 +30,6 @@ Failure TypeMismatch() { return {13, "Type mismatch"}; }
 Failure SubscriptOutOfRange() { return {9, "Subscript out of range"}; }
 Failure Overflow() { return {6, "Overflow"}; }
 
-// Characters first..first+count-1 of name, counted from 1. A name shorter than that gives only
-// the characters it has (none when it ends before first), which then do not read as a number.
-std::string_view Characters(std::string_view name, size_t first, size_t count) {
-  if (first > name.size()) return {};
-  return name.substr(first - 1, count);
-}
-
-// The value of four ASCII digits, which both readings give alike; nothing for any other text.
-// Boxscore names nearly always hold four digits there, so the scan rarely parses a number.
-std::optional<int> FourDigits(std::string_view text) {
-  if (text.size() != 4) return std::nullopt;
-  int value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
 // A year from a name, strictly read and rounded: 13 when not numeric, 6 when beyond 16 bits.
 bool ReadYear(std::string_view text, int* year, Failure* failure) {
   std::optional<double> value = StrictNumber(text);
@@ -73,7 +49,9 @@ bool ReadYear(std::string_view text, int* year, Failure* failure) {
 // The day index of a name's month and day by the leading reading, rounded; 9 when it falls
 // outside the table, also when the text gives 0 (a letter, or a sign, which the reading skips).
 bool ReadDayIndex(std::string_view text, int* index, Failure* failure) {
-  std::optional<int> digits = FourDigits(text);
+  // Names nearly always hold four digits there, which both readings give alike; so the scan
+  // rarely parses a number.
+  std::optional<int> digits = DigitsAt(text, 1, 4);
   double value = digits ? *digits : RoundHalfEven(LeadingNumber(text));
   if (!(value >= kFirstDayIndex && value <= kLastDayIndex)) {
     *failure = SubscriptOutOfRange();
@@ -87,7 +65,7 @@ bool ReadDayIndex(std::string_view text, int* index, Failure* failure) {
 // then "." always do: that is every usual boxscore name, which then needs no general reading.
 bool HasNumericStem(std::string_view name) {
   size_t digits = 0;
-  while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
+  while (digits < name.size() && IsDigit(name[digits])) ++digits;
   if (digits > 0 && digits < name.size() && name[digits] == '.') return true;
   size_t point = name.find('.', digits);
   return point != std::string_view::npos && IsStrictNumber(name.substr(0, point + 1));
@@ -97,8 +75,8 @@ bool HasNumericStem(std::string_view name) {
 // the first ".") take no part, nor do names whose characters 5-8 lie outside 101..1231.
 bool MarkBoxscore(std::string_view name, DayMarks* marks, YearsSeen* years, Failure* failure) {
   if (!HasNumericStem(name)) return true;
-  std::string_view month_day = Characters(name, 5, 4);
-  std::optional<int> digits = FourDigits(month_day);
+  std::string_view month_day = Characters(name, kKeyDayIndexPosition, 4);
+  std::optional<int> digits = DigitsAt(month_day, 1, 4);
   std::optional<double> value = digits ? std::optional<double>(*digits) : StrictNumber(month_day);
   if (!value) {
     *failure = TypeMismatch();
@@ -137,7 +115,7 @@ std::string MixedYearsNotice(YearsSeen* years, int listed_year,
             std::to_string(listed_year);
   std::string without;
   for (const std::string& entry : entries) {
-    int index = std::stoi(entry.substr(entry.size() - 4));
+    int index = DigitsValue(DayKeyOf(entry).substr(kKeyDayIndexPosition - 1)).value_or(0);
     if (!years->has_listed_year[index]) without.append(without.empty() ? "" : ", ").append(entry);
   }
   if (!without.empty()) notice += "; no boxscore at all for " + without;
@@ -152,14 +130,7 @@ std::optional<Indicator> IndicatorFor(int boxscore_year, int page_year) {
 }
 
 // The entry of a day: the year as plain decimal, then the day index as four digits.
-std::string EntryText(int year, int index) {
-  std::string entry = std::to_string(year);
-  entry += static_cast<char>('0' + index / 1000);
-  entry += static_cast<char>('0' + index / 100 % 10);
-  entry += static_cast<char>('0' + index / 10 % 10);
-  entry += static_cast<char>('0' + index % 10);
-  return entry;
-}
+std::string EntryText(int year, int index) { return std::to_string(year) + ZeroPadded(index, 4); }
 
 // Reads the years, marks the days of both folders and lists the days that wait for a page.
 // On a failure it returns false at once, leaving in result what it had decided so far.
@@ -174,7 +145,7 @@ bool ListWaitingDays(const Names& input_names, const Names& output_names, Catalo
   }
   int page_year = 0;
   if (!output_names.empty() && output_names.front().size() == kDayPageNameLength &&
-      !ReadYear(Characters(output_names.front(), 8, 4), &page_year, failure)) {
+      !ReadYear(Characters(output_names.front(), kPageYearPosition, 4), &page_year, failure)) {
     return FailedOn(output_names.front(), failure);
   }
 
@@ -193,7 +164,9 @@ bool ListWaitingDays(const Names& input_names, const Names& output_names, Catalo
   for (std::string_view name : output_names) {
     if (name.size() != kDayPageNameLength) continue;
     int index = 0;
-    if (!ReadDayIndex(Characters(name, 12, 4), &index, failure)) return FailedOn(name, failure);
+    if (!ReadDayIndex(Characters(name, kPageDayIndexPosition, 4), &index, failure)) {
+      return FailedOn(name, failure);
+    }
     marks[index] = DayMark::kPage;
   }
 

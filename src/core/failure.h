@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "build_info.h"
+
 namespace gamefold {
 
 /// A failure as the user is told of it: a number and a description that names the cause and
@@ -16,8 +18,8 @@ struct Failure {
 /// e.g. FailureFromErrno(EACCES, "cannot write", "/web/GamesOf20080406.htm").
 Failure FailureFromErrno(int errnum, std::string_view what, std::string_view path);
 
-/// The maintainer address that the error report asks users to write to.
-inline constexpr std::string_view kMaintainerAddress = "gamefold-maintainers@example.org";
+/// The maintainer address that the error report asks users to write to, chosen at configure time.
+inline constexpr std::string_view kMaintainerAddress = GAMEFOLD_MAINTAINER_EMAIL;
 
 /// The text of the error report: "Error Encountered <n> <description>", a line feed, then the
 /// request to report it to the maintainer (with one trailing blank).

@@ -20,29 +20,6 @@ constexpr size_t kMaxReservedNames = size_t{1} << 20;
 // The fewest bytes a folder's size grows by per name on the usual file systems.
 constexpr size_t kFolderBytesPerName = 16;
 
-// How far ahead of the names being written their memory is faulted in; below the least
-// stretch the system call would cost more than the few faults it spares.
-constexpr size_t kPrefaultBytes = size_t{256} << 10;
-constexpr size_t kLeastPrefaultBytes = size_t{64} << 10;
-
-// Faults in the memory pages of [begin, begin + size) at once, where the system can: a page's
-// first write otherwise traps once per page, which on a virtual machine costs microseconds each,
-// as much as reading the names.
-void Prefault(const void* begin, size_t size) {
-  if (size >= kLeastPrefaultBytes) platform::PrefaultForWriting(begin, size);
-}
-
-// Keeps the next stretch of a growing vector's reserved memory faulted in ahead of its writes.
-// prefaulted is how many items are covered so far; after a reallocation pages fault as usual
-// until the vector grows past that count again.
-template <typename T>
-void PrefaultAhead(const std::vector<T>& items, size_t* prefaulted) {
-  size_t size = items.size();
-  if (size < *prefaulted || size >= items.capacity()) return;
-  *prefaulted = std::min(items.capacity(), size + kPrefaultBytes / sizeof(T));
-  Prefault(items.data() + size, (*prefaulted - size) * sizeof(T));
-}
-
 unsigned char Fold(char c) {
   unsigned char byte = static_cast<unsigned char>(c);
   return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
@@ -170,14 +147,10 @@ bool ListingLess(std::string_view a, std::string_view b) {
 bool ListFolder(const std::string& folder, std::string_view pattern,
                 std::vector<std::string>* names, Failure* err) {
   names->clear();
-  size_t prefaulted = 0;
   auto reserve = [names](size_t folder_size) {
     names->reserve(std::min(folder_size / kFolderBytesPerName, kMaxReservedNames));
   };
-  auto add = [names, &prefaulted](std::string_view name) {
-    PrefaultAhead(*names, &prefaulted);
-    names->emplace_back(name);
-  };
+  auto add = [names](std::string_view name) { names->emplace_back(name); };
   if (!ReadFolder(folder, pattern, reserve, add, err)) {
     names->clear();
     return false;
@@ -195,12 +168,11 @@ bool ListFolder(const std::string& folder, std::string_view pattern, ListingOrde
   std::vector<std::string_view>& names = listing->names_;
   bytes.clear();
   names.clear();
-  size_t count = 0, prefaulted = 0;
+  size_t count = 0;
   auto reserve = [&bytes](size_t folder_size) {
     bytes.reserve(std::min(folder_size, kMaxReservedBytes));
   };
-  auto add = [&bytes, &count, &prefaulted](std::string_view name) {
-    PrefaultAhead(bytes, &prefaulted);
+  auto add = [&bytes, &count](std::string_view name) {
     bytes.insert(bytes.end(), name.begin(), name.end());
     bytes.push_back('\0');
     ++count;
@@ -211,7 +183,6 @@ bool ListFolder(const std::string& folder, std::string_view pattern, ListingOrde
   }
   // The views are made once the bytes no longer move.
   names.reserve(count);
-  Prefault(names.data(), count * sizeof(std::string_view));
   for (const char* name = bytes.data(); names.size() < count; name += names.back().size() + 1) {
     names.emplace_back(name, std::strlen(name));
   }

@@ -1,5 +1,7 @@
 #include "core/game_day.h"
 
+#include "core/text.h"
+
 namespace gamefold {
 
 const std::array<std::string_view, 13> kMonthNames = {
@@ -36,14 +38,12 @@ int Weekday(int year, int month, int day) {
 }
 
 std::optional<Date> ParseDayKey(std::string_view key) {
-  if (key.size() != 8) return std::nullopt;
-  int value[8];
-  for (size_t i = 0; i < 8; ++i) {
-    if (key[i] < '0' || key[i] > '9') return std::nullopt;
-    value[i] = key[i] - '0';
-  }
-  Date date{value[0] * 1000 + value[1] * 100 + value[2] * 10 + value[3], value[4] * 10 + value[5],
-            value[6] * 10 + value[7]};
+  if (key.size() != kDayKeyLength) return std::nullopt;
+  std::optional<int> year = DigitsValue(key.substr(0, 4));
+  std::optional<int> month = DigitsValue(key.substr(4, 2));
+  std::optional<int> day = DigitsValue(key.substr(6, 2));
+  if (!year || !month || !day) return std::nullopt;
+  Date date{*year, *month, *day};
   if (date.day < 1 || date.day > DaysInMonth(date.year, date.month)) return std::nullopt;
   return date;
 }

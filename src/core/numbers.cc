@@ -5,11 +5,11 @@
 #include <string>
 #include <system_error>
 
+#include "core/text.h"
+
 namespace gamefold {
 
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsExponentLetter(char c) { return c == 'E' || c == 'e'; }
 
@@ -79,10 +79,8 @@ double ParseDecimal(std::string_view number) {
 // The signed number body of a strict reading: the text without its surrounding blanks and sign.
 // Returns false when nothing but blanks and a sign is left.
 bool StrictBody(std::string_view text, std::string_view* body, bool* negative) {
-  size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string_view::npos) return false;
-  size_t end = text.find_last_not_of(' ') + 1;
-  *body = text.substr(begin, end - begin);
+  *body = TrimBlanks(text);
+  if (body->empty()) return false;
   *negative = (*body)[0] == '-';
   if ((*body)[0] == '+' || (*body)[0] == '-') body->remove_prefix(1);
   size_t length = NumberPrefixLength(*body);

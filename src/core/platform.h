@@ -103,10 +103,6 @@ class AppendFile {
   std::unique_ptr<State> state_;
 };
 
-/// Faults in the memory pages that hold [begin, begin + size) for writing, keeping their
-/// contents; nothing where the system cannot.
-void PrefaultForWriting(const void* begin, size_t size);
-
 /// The current folder, as an absolute path; "" when it cannot be told.
 std::string CurrentFolder();
 

@@ -2,12 +2,10 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
-#include <cstdint>
 #include <cstring>
 #include <ctime>
 
@@ -211,19 +209,6 @@ void AppendFile::Close() {
 }
 
 bool AppendFile::is_open() const { return state_->fd >= 0; }
-
-void PrefaultForWriting(const void* begin, size_t size) {
-#ifdef MADV_POPULATE_WRITE
-  static const std::uintptr_t page_size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  std::uintptr_t first = reinterpret_cast<std::uintptr_t>(begin);
-  std::uintptr_t page = first & ~(page_size - 1);
-  // Every page met holds some of these bytes, so all are mapped; their contents stay as they are.
-  ::madvise(reinterpret_cast<void*>(page), first + size - page, MADV_POPULATE_WRITE);
-#else
-  (void)begin;
-  (void)size;
-#endif
-}
 
 std::string CurrentFolder() {
   std::string path(PATH_MAX, '\0');

@@ -383,8 +383,6 @@ void AppendFile::Close() {
 
 bool AppendFile::is_open() const { return state_->file != INVALID_HANDLE_VALUE; }
 
-void PrefaultForWriting(const void*, size_t) {}
-
 std::string CurrentFolder() {
   DWORD size = ::GetCurrentDirectoryW(0, nullptr);
   if (size == 0) return "";

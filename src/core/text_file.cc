@@ -1,11 +1,12 @@
 #include "core/text_file.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <limits>
 
+#include "core/game_day.h"
 #include "core/platform.h"
+#include "core/text.h"
 
 namespace gamefold {
 
@@ -28,18 +29,13 @@ std::string TemporaryPrefix(std::string_view path) {
   return prefix;
 }
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // The files the sweep may stand for: a day page "GamesOf" + eight-digit key + ".htm" and the
 // index page. The output folder is the user's; a name that merely looks like ours is theirs.
 bool IsPageName(std::string_view name) {
-  constexpr std::string_view kDayPrefix = "GamesOf", kDaySuffix = ".htm";
-  if (name == "GamesIndex.htm") return true;
-  return name.size() == kDayPrefix.size() + 8 + kDaySuffix.size() && name.starts_with(kDayPrefix) &&
-         name.ends_with(kDaySuffix) && AllDigits(name.substr(kDayPrefix.size(), 8));
+  if (name == kIndexPageName) return true;
+  return name.size() == kDayPageNameLength && name.starts_with(kDayPagePrefix) &&
+         name.ends_with(kDayPageSuffix) &&
+         IsDigits(name.substr(kDayPagePrefix.size(), kDayKeyLength));
 }
 
 // True for "." + page name + ".tmp" + pid + "-" + counter, exactly the names that
@@ -50,12 +46,13 @@ bool IsTemporaryName(std::string_view name, long* writer) {
   if (marker == std::string_view::npos || !IsPageName(name.substr(1, marker - 1))) return false;
   std::string_view rest = name.substr(marker + kTemporaryMarker.size());
   size_t dash = rest.find('-');
-  if (dash == std::string_view::npos) return false;
-  std::string_view pid_text = rest.substr(0, dash), counter = rest.substr(dash + 1);
-  if (!AllDigits(pid_text) || !AllDigits(counter) || pid_text.size() > 10) return false;
-  long long pid = std::stoll(std::string(pid_text));
-  *writer = static_cast<long>(pid);
-  return pid > 0 && pid <= std::numeric_limits<int>::max();
+  if (dash == std::string_view::npos || !IsDigits(rest.substr(dash + 1))) return false;
+  // A pid has at most seven digits on Linux and as few in practice on Windows, fewer than DigitsValue's
+  // nine.
+  std::optional<int> pid = DigitsValue(rest.substr(0, dash));
+  if (!pid || *pid <= 0) return false;
+  *writer = *pid;
+  return true;
 }
 
 // The process itself counts as not running: it writes one file at a time and removes its

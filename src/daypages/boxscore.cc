@@ -1,5 +1,6 @@
 #include "daypages/boxscore.h"
 
+#include "core/text.h"
 #include "daypages/byte_scan.h"
 
 namespace gamefold {
@@ -21,19 +22,13 @@ std::string_view Field(std::string_view line, size_t start, size_t length) {
   return start < line.size() ? line.substr(start, length) : std::string_view();
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == kNotFound) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // Blanks are skipped and the digits from the start read up to the first other byte, so "  5"
 // gives 5 and "   " gives 0. Three bytes cannot overflow.
 int ReadRuns(std::string_view field) {
   int runs = 0;
   for (char c : field) {
     if (c == ' ') continue;
-    if (c < '0' || c > '9') break;
+    if (!IsDigit(c)) break;
     runs = runs * 10 + (c - '0');
   }
   return runs;
@@ -54,8 +49,10 @@ void AppendTeam(std::string* title, std::string_view name, int runs) {
   title->append(std::to_string(runs));
 }
 
-std::optional<std::string> BuildTitle(std::string_view header, std::string_view first,
-                                      std::string_view second) {
+}  // namespace
+
+std::optional<std::string> GameTitle(std::string_view header, std::string_view first,
+                                     std::string_view second) {
   size_t column = header.find(kRunsColumnMark);
   if (column == kNotFound) return std::nullopt;
   std::string_view first_name = TrimBlanks(Field(first, kTeamNameStart, kTeamNameLength));
@@ -76,6 +73,8 @@ std::optional<std::string> BuildTitle(std::string_view header, std::string_view 
   BlankControlBytes(&title);
   return title;
 }
+
+namespace {
 
 // An empty header is held by every line; letting it open sections would drop all the text.
 bool OpensSection(std::string_view header, std::string_view line) {
@@ -121,7 +120,7 @@ std::optional<std::string> FindTitle(std::string_view bytes) {
   if (next == bytes.size()) return std::nullopt;
   std::string_view first = LineAt(bytes, next, &next);
   if (next == bytes.size()) return std::nullopt;
-  return BuildTitle(header, first, LineAt(bytes, next, &next));
+  return GameTitle(header, first, LineAt(bytes, next, &next));
 }
 
 // The kept pieces of text when no section is chosen: the first line, and the separator when the
@@ -137,34 +136,6 @@ void KeepFirstLine(std::string_view text, std::string_view header, size_t after_
 }
 
 }  // namespace
-
-std::optional<std::string> ReadGameTitle(const std::vector<std::string_view>& lines) {
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].find(kLineScoreMark) == kNotFound) continue;
-    if (i + 2 >= lines.size()) return std::nullopt;
-    return BuildTitle(lines[i], lines[i + 1], lines[i + 2]);
-  }
-  return std::nullopt;
-}
-
-std::vector<std::string_view> ReadGameLines(const std::vector<std::string_view>& lines,
-                                            int content_choice) {
-  std::vector<std::string_view> kept;
-  if (lines.empty()) return kept;
-  std::string_view header = lines.front();
-  kept.push_back(header);
-  int sections = 1;
-  for (size_t i = 1; i < lines.size(); ++i) {
-    if (OpensSection(header, lines[i])) {
-      ++sections;
-      kept.push_back(kSectionSeparator);
-    }
-    // The separator stays also before the first section that is not kept.
-    if (sections > content_choice) break;
-    kept.push_back(lines[i]);
-  }
-  return kept;
-}
 
 void FillGame(Game* game, int content_choice, std::string_view file_name) {
   std::string_view text(game->text.data(), game->text.size());
@@ -196,13 +167,6 @@ void FillGame(Game* game, int content_choice, std::string_view file_name) {
     piece_start = start;
   }
   pieces.push_back(WithoutLastLineEnd(text.substr(piece_start)));
-}
-
-Game ReadGame(std::vector<char> bytes, int content_choice, std::string_view file_name) {
-  Game game;
-  game.text = std::move(bytes);
-  FillGame(&game, content_choice, file_name);
-  return game;
 }
 
 }  // namespace gamefold

@@ -31,22 +31,16 @@ struct Game {
   Game& operator=(const Game&) = delete;
 };
 
-/// Finds the first line score ("  R  H  E" and the two team lines after it) and builds the
-/// title, winner first; nothing when there is no complete line score.
-std::optional<std::string> ReadGameTitle(const std::vector<std::string_view>& lines);
+/// The title of a line score from its header line (which holds "  R  H  E") and its two team
+/// lines: winner first, "Cubs 5, Reds 3"; nothing when the header has no runs column.
+std::optional<std::string> GameTitle(std::string_view header, std::string_view first_team,
+                                     std::string_view second_team);
 
-/// The kept text for a content choice (1 boxscore, 2 and scoresheet, 3 and log): sections are
-/// opened by lines that contain the whole first line, and a " " slot stands before each kept
-/// section after the first. The end marker is not included.
-std::vector<std::string_view> ReadGameLines(const std::vector<std::string_view>& lines,
-                                            int content_choice);
-
-/// Makes one game of a boxscore's bytes: title (or file_name) and the pieces of the kept text,
-/// which are the lines that ReadGameLines keeps.
-Game ReadGame(std::vector<char> bytes, int content_choice, std::string_view file_name);
-
-/// Does what ReadGame does for the bytes already in game->text, reusing the memory that the
-/// game's title and pieces hold.
+/// Makes one game of the boxscore bytes already in game->text, reusing the memory that the
+/// game's title and pieces hold: the title (file_name when there is no complete line score) and
+/// the pieces of the kept text for a content choice (1 boxscore, 2 and scoresheet, 3 and log).
+/// Sections are opened by lines that contain the whole first line; a " " slot stands before
+/// each kept section after the first.
 void FillGame(Game* game, int content_choice, std::string_view file_name);
 
 }  // namespace gamefold

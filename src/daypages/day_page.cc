@@ -19,9 +19,7 @@ constexpr std::string_view kFullMonthNames[] = {"January",   "February", "March"
                                                 "May",       "June",     "July",     "August",
                                                 "September", "October",  "November", "December"};
 
-constexpr std::string_view kPageHead[] = {
-    "<HTML>", "<head><title></title></head>",
-    "<link rel=\"stylesheet\" type=\"Text/css\" href=\"vuzad.css\">", "<BODY><TABLE>"};
+constexpr std::string_view kBodyOpening = "<BODY><TABLE>";
 constexpr std::string_view kHeadingStart =
     "<TR ><TD class=dmrptbodyhdr align=center><A NAME='TOP'><u><font size=+2>";
 constexpr std::string_view kHeadingEnd = "</font></u></A>";
@@ -232,6 +230,7 @@ std::string HeadingDate(std::string_view key) {
 void WriteDayPage(std::string* out, std::string_view key, std::span<const Game> games) {
   out->reserve(out->size() + PageSizeHint(games));
   for (std::string_view line : kPageHead) AppendLine(out, line);
+  AppendLine(out, kBodyOpening);
   out->append(kHeadingStart);
   AppendEscaped(out, HeadingDate(key), Place::kText);
   out->append(kHeadingEnd);

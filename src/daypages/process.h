@@ -1,11 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/failure.h"
+#include "daypages/boxscore.h"
 
 namespace gamefold {
 
@@ -17,25 +19,61 @@ inline constexpr std::string_view kTraceBackFromProcess = " back from process ";
 inline constexpr std::string_view kContentChoices[] = {
     "1 - Boxscores only", "2 - Boxscores & Scoresheets", "3 - Boxscores Scoresheets & Logs"};
 
-/// The key of a "Game Days Selected" entry: its first eight characters.
-std::string_view DayKeyOf(std::string_view entry);
-
 /// The boxscore names of a day: those whose first 8 bytes equal key, in listing order.
-std::vector<std::string> DayFiles(const std::vector<std::string>& input_names,
-                                  std::string_view key);
+std::vector<std::string> DayFiles(std::span<const std::string> input_names, std::string_view key);
 
-/// What ProcessDay tells its caller as it goes, for the trace log and the progress display.
+/// The days' games all told: how many boxscores DayFiles gives for each key.
+size_t CountGames(std::span<const std::string> input_names, std::span<const std::string> keys);
+
+/// What a run of "&PROCESS" works on. The names are a view of the caller's listing.
+struct ProcessJob {
+  std::string input_folder;
+  std::span<const std::string> input_names;  // the input folder's "*.BOX" names, listing order
+  std::string output_folder;
+  int content_choice = 1;  // 1 boxscores, 2 and scoresheets, 3 and logs
+};
+
+/// What a run tells its caller as it goes, for the trace log and the progress display. Every
+/// member may be left empty.
 struct ProcessEvents {
   /// Before a boxscore file is read: its bare name.
   std::function<void(const std::string& file_name)> reading_file;
   /// When the day's page is about to be written: the key.
   std::function<void(std::string_view key)> page_opened;
+  /// When the day's page is in place: the key and the number of its games.
+  std::function<void(std::string_view key, size_t games)> day_done;
+  /// When a day failed and the run stops there: the key and the cause (also in *err).
+  std::function<void(std::string_view key, const Failure& failure)> day_failed;
 };
 
-/// Writes the day page of key: reads the day's boxscores (by name from input_names, in
-/// input_folder), builds the page and replaces output_folder/GamesOf<key>.htm atomically. On
-/// failure nothing is written, an existing page stays as it was, and err names the cause and
-/// the file. Keeps its buffers (about one day's files and page) for the thread's next call.
+/// Writes day pages. Owns the buffers that one day leaves to the next (about one day's files
+/// and page), so one processor kept for a run, or for the program's life, spares allocating
+/// and faulting them in again for every page.
+class DayProcessor {
+ public:
+  /// Writes the page of key: reads the day's boxscores (DayFiles of the job's names, from the
+  /// input folder), builds the page and replaces output_folder/GamesOf<key>.htm atomically. On
+  /// failure nothing is written, an existing page stays as it was, and err names the cause and
+  /// the file.
+  bool ProcessDay(const ProcessJob& job, std::string_view key, const ProcessEvents& events,
+                  Failure* err);
+
+  /// Removes what a killed run left in the output folder, then writes the page of every key in
+  /// order, reporting each day done. Stops at the first failure, reported to day_failed and in
+  /// err; the days before it keep their pages. Returns the number of days done.
+  size_t ProcessDays(const ProcessJob& job, std::span<const std::string> keys,
+                     const ProcessEvents& events, Failure* err);
+
+ private:
+  bool ReadDay(const ProcessJob& job, const std::vector<std::string>& names,
+               const ProcessEvents& events, Failure* err);
+  size_t BytesHeld() const;
+
+  std::vector<Game> games_;  // the day's games first; any after them only lend their buffers
+  std::string page_;
+};
+
+/// One day's page with buffers of its own: DayProcessor().ProcessDay for a single page.
 bool ProcessDay(const std::string& input_folder, const std::vector<std::string>& input_names,
                 const std::string& output_folder, std::string_view key, int content_choice,
                 const ProcessEvents& events, Failure* err);

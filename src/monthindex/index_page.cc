@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/game_day.h"
+#include "core/text.h"
 #include "core/text_file.h"
 
 namespace gamefold {
@@ -13,12 +14,7 @@ namespace {
 
 constexpr std::string_view kBlankCell = "<TD ALIGN=CENTER>&nbsp;&nbsp;";
 
-constexpr std::string_view kOpeningLines[] = {
-    "<HTML>",
-    "<head><title></title></head>",
-    "<link rel=\"stylesheet\" type=\"Text/css\" href=\"vuzad.css\">",
-    "<BODY><Table border=4 bordercolor=lightgray>",
-};
+constexpr std::string_view kBodyOpening = "<BODY><Table border=4 bordercolor=lightgray>";
 
 constexpr std::string_view kWeekdayHeader[] = {
     "<TR class=dmrptbody><TD class=dmrptbody align=center>Su",
@@ -52,29 +48,17 @@ struct PageMarks {
   std::array<bool, 13> months{};
 };
 
-// The number written by `count` digits at the 1-based `position` of name; nothing when the name
-// is too short or a character there is not a digit.
-std::optional<int> DigitsAt(std::string_view name, size_t position, size_t count) {
-  if (name.size() < position - 1 + count) return std::nullopt;
-  int value = 0;
-  for (char c : name.substr(position - 1, count)) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
 // A name counts when positions 12 to 15 hold a month 01-12 and a day; its own year is not read
 // (a page of another year marks the same day of the index year), except that the first such
 // name with a four-digit year in positions 8 to 11 gives the index year.
 PageMarks MarkPages(const std::vector<std::string>& page_names) {
   PageMarks marks;
   for (const std::string& name : page_names) {
-    std::optional<int> day_index = DigitsAt(name, 12, 4);
+    std::optional<int> day_index = DigitsAt(name, kPageDayIndexPosition, 4);
     if (!day_index) continue;
     int month = *day_index / 100;
     if (month < 1 || month > 12) continue;
-    if (!marks.year) marks.year = DigitsAt(name, 8, 4);
+    if (!marks.year) marks.year = DigitsAt(name, kPageYearPosition, 4);
     marks.days[static_cast<size_t>(*day_index)] = true;
     marks.months[static_cast<size_t>(month)] = true;
   }
@@ -100,13 +84,6 @@ void AppendMonthHeading(int year, int month, std::string* out) {
   AppendLine(out, heading);
   for (std::string_view line : kWeekdayHeader) AppendLine(out, line);
   AppendLine(out, kWeekRow);
-}
-
-// value in `width` decimal digits with leading zeros; value is never negative here.
-std::string ZeroPadded(int value, size_t width) {
-  std::string digits = std::to_string(value);
-  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-  return digits;
 }
 
 void AppendDayCell(int year, int month, int day, bool linked, std::string* out) {
@@ -162,7 +139,8 @@ bool BuildIndexPageOf(std::string_view folder, const std::vector<std::string>& p
     return false;
   }
   std::string page;
-  for (std::string_view line : kOpeningLines) AppendLine(&page, line);
+  for (std::string_view line : kPageHead) AppendLine(&page, line);
+  AppendLine(&page, kBodyOpening);
   int months_in_row = 0;
   for (int month = 1; month <= 12; ++month) {
     if (!marks.months[static_cast<size_t>(month)]) continue;

@@ -14,44 +14,23 @@
 
 #include "app/folder_picker.h"
 #include "app/message_box.h"
+#include "support/boxscores.h"
+#include "support/fixed_clock.h"
+#include "support/temp_dir.h"
 
 namespace gamefold {
 
 namespace {
 
-class FixedClock : public Clock {
- public:
-  DateTime Now() const override { return {2026, 12, 6, 6, 47, 49}; }
-};
+using testing::Boxscore;
+using testing::FixedClock;
 constexpr const char* kTime = "12/6/2026 6:47:49 AM";
 
 void WriteBytes(const QString& path, const std::string& bytes) {
-  std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-  out << bytes;
+  testing::WriteBytes(path.toStdString(), bytes);
 }
 
-std::string ReadBytes(const QString& path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A small boxscore: a header line, the line score, and a scoresheet section.
-std::string Boxscore(const std::string& away, int away_runs, const std::string& home,
-                     int home_runs) {
-  auto team = [](const std::string& name, int runs) {
-    char line[64];
-    std::snprintf(line, sizeof line, "     %-15s 0 1 0  0 0 0  0 0 0 %2d  7  0", name.c_str(),
-                  runs);
-    return std::string(line);
-  };
-  // The runs field (3 characters) ends under the R of the header.
-  return "LEAGUE REPORT\r\n" + std::string(42, ' ') + "R  H  E\r\n" + team(away, away_runs) +
-         "\r\n" + team(home, home_runs) +
-         "\r\n"
-         "Batting lines\r\n"
-         "LEAGUE REPORT scoresheet\r\n"
-         "Scoresheet lines\r\n";
-}
+std::string ReadBytes(const QString& path) { return testing::ReadBytes(path.toStdString()); }
 
 QStringList Entries(const QListWidget* list) {
   QStringList entries;

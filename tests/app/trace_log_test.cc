@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "core/text_file.h"
+#include "support/fixed_clock.h"
 #include "support/temp_dir.h"
 
 namespace gamefold {
 namespace {
 
-class FixedClock : public Clock {
- public:
-  DateTime Now() const override { return now; }
-  DateTime now{2026, 12, 6, 6, 47, 49};
-};
+using testing::FixedClock;
 
 TEST(TraceLog, FormatsTheTimeLikeTheGeneralDateForm) {
   EXPECT_EQ(FormatTraceTime({2026, 12, 6, 6, 47, 49}), "12/6/2026 6:47:49 AM");

@@ -12,11 +12,13 @@
 #include "core/text_file.h"
 #include "daypages/boxscore.h"
 #include "daypages/process.h"
+#include "support/line_readers.h"
 #include "support/temp_dir.h"
 
 namespace gamefold {
 namespace {
 
+using testing::Listing;
 using testing::ReadBytes;
 using testing::TempDir;
 
@@ -27,13 +29,6 @@ struct Outcome {
   std::string out;
   std::string err;
 };
-
-std::vector<std::string> Listing(const std::string& folder, std::string_view pattern) {
-  std::vector<std::string> names;
-  Failure ignored;
-  ListFolder(folder, pattern, &names, &ignored);
-  return names;
-}
 
 // The built program, run as a user runs it from a shell.
 class BatchProgramTest : public ::testing::Test {

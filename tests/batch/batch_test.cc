@@ -13,39 +13,22 @@
 #include "core/platform.h"
 #include "core/text_file.h"
 #include "daypages/boxscore.h"
+#include "support/line_readers.h"
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
+#include "support/boxscores.h"
 #include "support/temp_dir.h"
 
 namespace gamefold {
 namespace {
 
+using testing::Boxscore;
+using testing::Listing;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
 constexpr std::string_view kUsageStart = "usage: gamefold-batch list INPUT OUTPUT\n";
-
-// A small boxscore of three sections whose line score gives the title "away 5, home 3" style.
-std::string Boxscore(std::string away, int away_runs, std::string home, int home_runs) {
-  auto team_line = [](std::string name, int runs) {
-    name.resize(15, ' ');
-    std::string field = std::to_string(runs);
-    field.insert(0, 3 - field.size(), ' ');
-    return "     " + name + "  0  0  0  " + field + "  7  0";
-  };
-  std::string text;
-  AppendLine(&text, "TEST LEAGUE REPORT");
-  AppendLine(&text, std::string(20, ' ') + "  1  2  3    R  H  E");
-  AppendLine(&text, team_line(away, away_runs));
-  AppendLine(&text, team_line(home, home_runs));
-  AppendLine(&text, "Attendance...... 30,000");
-  AppendLine(&text, "\fTEST LEAGUE REPORT scoresheet");
-  AppendLine(&text, "1 Smith cf   K   6-3");
-  AppendLine(&text, "TEST LEAGUE REPORT log");
-  AppendLine(&text, "Smith strikes out.");
-  return text;
-}
 
 struct Outcome {
   int status = 0;
@@ -60,13 +43,6 @@ Outcome RunArgs(const std::vector<std::string>& args, bool progress = false) {
   run.out = out.str();
   run.err = err.str();
   return run;
-}
-
-std::vector<std::string> Listing(const std::string& folder, std::string_view pattern) {
-  std::vector<std::string> names;
-  Failure ignored;
-  ListFolder(folder, pattern, &names, &ignored);
-  return names;
 }
 
 // Two games on 1 April, one on 2 April, one on 3 April 2008.

@@ -1,7 +1,6 @@
 #include "core/folder_listing.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>

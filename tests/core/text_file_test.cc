@@ -71,7 +71,7 @@ TEST(TextFile, RemovesTemporariesOnlyOfProcessesThatAreGone) {
   TempDir dir;
   // No system gives a process this id: it stands for a run killed while writing. A running
   // writer's temporary staying is checked where a live process can be named (Linux).
-  const std::string gone_text = "1073741820";
+  const std::string gone_text = "999999996";
   std::string gone_temporary = ".GamesOf20080401.htm.tmp" + gone_text + "-0";
   std::string own_temporary =
       ".GamesOf20080402.htm.tmp" + std::to_string(platform::CurrentProcessId()) + "-3";
@@ -104,8 +104,8 @@ TEST(TextFile, RemovesTemporariesOnlyOfProcessesThatAreGone) {
 
 TEST(TextFile, ErrorReportText) {
   EXPECT_EQ(ErrorMessageText({53, "File not found"}),
-            "Error Encountered 53 File not found\n Please report to Tavrel at "
-            "gamefold-maintainers@example.org ");
+            "Error Encountered 53 File not found\n Please report to Tavrel at " +
+                std::string(kMaintainerAddress) + " ");
   EXPECT_EQ(ErrorMessageText({-5, "x"}).substr(0, 21), "Error Encountered -5 ");
 }
 

@@ -1,4 +1,5 @@
 #include "daypages/boxscore.h"
+#include "support/line_readers.h"
 
 #include <gtest/gtest.h>
 

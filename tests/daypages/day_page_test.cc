@@ -1,3 +1,4 @@
+#include "support/line_readers.h"
 #include "daypages/day_page.h"
 
 #include <gtest/gtest.h>

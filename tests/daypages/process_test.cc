@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/game_day.h"
 #include "core/text_file.h"
 #include "support/temp_dir.h"
 
 namespace gamefold {
 namespace {
 
+using testing::AllEntries;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -18,15 +20,6 @@ using testing::WriteBytes;
 const std::string kData = GAMEFOLD_TEST_DATA "/daypages";
 const std::vector<std::string> kNames = {"2008040600001.BOX", "2008040600002.BOX"};
 const std::string kOldPage = "old page\r\n";
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 TEST(DayFiles, MatchesTheFirstEightBytesExactly) {
   EXPECT_EQ("20080406", DayKeyOf("20080406"));
@@ -38,35 +31,71 @@ TEST(DayFiles, MatchesTheFirstEightBytesExactly) {
   EXPECT_TRUE(DayFiles(names, "2008040").empty());
 }
 
-TEST(ProcessDay, WritesThePagesAndTellsWhatItDoes) {
+TEST(DayProcessor, WritesThePagesInOrderAndTellsWhatItDoes) {
   TempDir out;
   WriteBytes(out / "GamesOf20080406.htm", kOldPage);
+  WriteBytes(out / ".GamesOf20080406.htm.tmp999999999-1", "left by a killed run");
   std::vector<std::string> events;
   ProcessEvents tell;
   tell.reading_file = [&events](const std::string& name) { events.push_back("read " + name); };
   tell.page_opened = [&events](std::string_view key) {
     events.push_back("page " + std::string(key));
   };
+  tell.day_done = [&events](std::string_view key, size_t games) {
+    events.push_back("done " + std::string(key) + " " + std::to_string(games));
+  };
+  const std::vector<std::string> keys = {"20080406", "20080407"};
+  DayProcessor processor;
   Failure err;
-  ASSERT_TRUE(ProcessDay(kData, kNames, out.path(), "20080406", 2, tell, &err)) << err.description;
-  ASSERT_TRUE(ProcessDay(kData, kNames, out.path(), "20080407", 2, tell, &err)) << err.description;
+  ASSERT_EQ(2u, processor.ProcessDays({kData, kNames, out.path(), 2}, keys, tell, &err))
+      << err.description;
   EXPECT_EQ(ReadBytes(kData + "/GamesOf20080406.htm"), ReadBytes(out / "GamesOf20080406.htm"));
   EXPECT_EQ(ReadBytes(kData + "/GamesOf20080407.htm"), ReadBytes(out / "GamesOf20080407.htm"));
   EXPECT_EQ((std::vector<std::string>{"read 2008040600001.BOX", "read 2008040600002.BOX",
-                                      "page 20080406", "page 20080407"}),
+                                      "page 20080406", "done 20080406 2", "page 20080407",
+                                      "done 20080407 0"}),
             events);
   EXPECT_EQ((std::vector<std::string>{"GamesOf20080406.htm", "GamesOf20080407.htm"}),
-            FolderNames(out.path()));
+            AllEntries(out.path()));
+  EXPECT_EQ(2u, CountGames(kNames, keys));
+}
+
+// The days before a failure keep their pages; the failed day and those after it get none, and
+// the failed one is told with its cause.
+TEST(DayProcessor, StopsAtTheFirstFailedDay) {
+  TempDir in;
+  TempDir out;
+  WriteBytes(in / "2008040500001.BOX", ReadBytes(kData + "/2008040600001.BOX"));
+  std::filesystem::create_directory(in / "2008040600001.BOX");
+  WriteBytes(in / "2008040700001.BOX", ReadBytes(kData + "/2008040600002.BOX"));
+  std::vector<std::string> names = AllEntries(in.path());
+  std::vector<std::string> events;
+  ProcessEvents tell;
+  tell.day_done = [&events](std::string_view key, size_t) {
+    events.push_back("done " + std::string(key));
+  };
+  tell.day_failed = [&events](std::string_view key, const Failure& failure) {
+    events.push_back("failed " + std::string(key) + " " + failure.description);
+  };
+  DayProcessor processor;
+  Failure err;
+  EXPECT_EQ(1u, processor.ProcessDays({in.path(), names, out.path(), 1},
+                                      std::vector<std::string>{"20080405", "20080406", "20080407"},
+                                      tell, &err));
+  std::string cause = "cannot read " + (in / "2008040600001.BOX") + ": Is a directory";
+  EXPECT_EQ(cause, err.description);
+  EXPECT_EQ((std::vector<std::string>{"done 20080405", "failed 20080406 " + cause}), events);
+  EXPECT_EQ(std::vector<std::string>{"GamesOf20080405.htm"}, AllEntries(out.path()));
 }
 
 bool ProcessApril6(const std::string& in, const std::string& out, Failure* err) {
-  return ProcessDay(in, FolderNames(in), out, "20080406", 3, ProcessEvents(), err);
+  return ProcessDay(in, AllEntries(in), out, "20080406", 3, ProcessEvents(), err);
 }
 
 // A failed run leaves the older page as it was, and no temporary file beside it.
 void ExpectOnlyOldPage(const std::string& out) {
   EXPECT_EQ(kOldPage, ReadBytes(out + "/GamesOf20080406.htm"));
-  EXPECT_EQ(std::vector<std::string>{"GamesOf20080406.htm"}, FolderNames(out));
+  EXPECT_EQ(std::vector<std::string>{"GamesOf20080406.htm"}, AllEntries(out));
 }
 
 TEST(ProcessDay, FailsOnAnUnreadableBoxscore) {

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 
@@ -28,6 +29,8 @@
 namespace gamefold {
 namespace {
 
+using testing::AllEntries;
+using testing::Listing;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -44,24 +47,6 @@ constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
 #endif
-
-// Every name in folder, hidden ones included: what a temporary file left behind would show in.
-std::vector<std::string> AllEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code ignored;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::vector<std::string> Listing(const std::string& folder, std::string_view pattern) {
-  std::vector<std::string> names;
-  Failure err;
-  EXPECT_TRUE(ListFolder(folder, pattern, &names, &err)) << err.description;
-  return names;
-}
 
 struct Outcome {
   int status = -1;  // exit status, or -1 when killed

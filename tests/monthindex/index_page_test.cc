@@ -7,19 +7,18 @@
 #include <iterator>
 #include <sstream>
 
+#include "core/text_file.h"
 #include "support/temp_dir.h"
 
 namespace gamefold {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
 
 const std::string kBlank = "<TD ALIGN=CENTER>&nbsp;&nbsp;";
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Splits a page at CR LF; a bare CR or LF inside a line, or a last line without CR LF, shows
 // up as a line that no expectation matches.
@@ -90,29 +89,19 @@ std::string Build(const std::vector<std::string>& names) {
   return page;
 }
 
-// A fresh folder, as an fs::path for this file's joins.
-class TempFolder {
- public:
-  const fs::path& path() const { return path_; }
-
- private:
-  testing::TempDir dir_;
-  fs::path path_ = dir_.path();
-};
-
 TEST(IndexPage, MayPageMatchesHandCheckedFile) {
   std::string expected = ReadBytes(GAMEFOLD_TEST_DATA "/monthindex/may2008_index.htm");
   ASSERT_FALSE(expected.empty());
   std::vector<std::string> names = {"GamesOf20080501.htm", "GamesOf20080502.htm"};
   EXPECT_EQ(Build(names), expected);
 
-  TempFolder folder;
+  TempDir folder;
   Failure err;
-  ASSERT_TRUE(WriteIndexPage(folder.path().string(), names, &err)) << err.description;
-  EXPECT_EQ(ReadBytes(folder.path() / "GamesIndex.htm"), expected);
+  ASSERT_TRUE(WriteIndexPage(folder.path(), names, &err)) << err.description;
+  EXPECT_EQ(ReadBytes(folder / "GamesIndex.htm"), expected);
   // Writing again replaces the page instead of appending, and leaves no temporary file behind.
-  ASSERT_TRUE(WriteIndexPage(folder.path().string(), names, &err)) << err.description;
-  EXPECT_EQ(ReadBytes(folder.path() / "GamesIndex.htm"), expected);
+  ASSERT_TRUE(WriteIndexPage(folder.path(), names, &err)) << err.description;
+  EXPECT_EQ(ReadBytes(folder / "GamesIndex.htm"), expected);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
 }
 
@@ -205,46 +194,47 @@ TEST(IndexPage, NoUsableNameWritesNothing) {
   EXPECT_FALSE(BuildIndexPage({"GamesOfXXXX0406.htm", "GamesOf20081301.htm"}, &page, &err));
   EXPECT_EQ(page, "untouched");
 
-  TempFolder folder;
-  fs::path index = folder.path() / "GamesIndex.htm";
+  TempDir folder;
+  std::string index = folder / "GamesIndex.htm";
   std::ofstream(index, std::ios::binary) << "old index\r\n";
   err = {};
-  EXPECT_FALSE(WriteIndexPage(folder.path().string(), {"GamesOf.htm"}, &err));
+  EXPECT_FALSE(WriteIndexPage(folder.path(), {"GamesOf.htm"}, &err));
   EXPECT_EQ(err.number, 53);
-  EXPECT_EQ(err.description, "no day page to index in " + folder.path().string() + detail);
+  EXPECT_EQ(err.description, "no day page to index in " + folder.path() + detail);
   EXPECT_EQ(ReadBytes(index), "old index\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
 }
 
 TEST(IndexPage, WriteFailureKeepsTheOldIndex) {
   std::vector<std::string> names = {"GamesOf20080501.htm"};
-  TempFolder folder;
+  TempDir folder;
   Failure err;
 
   // An output "folder" that is a regular file.
-  fs::path not_a_folder = folder.path() / "web";
-  std::ofstream(not_a_folder, std::ios::binary) << "x";
-  EXPECT_FALSE(WriteIndexPage(not_a_folder.string(), names, &err));
+  std::string not_a_folder = folder / "web";
+  WriteBytes(not_a_folder, "x");
+  EXPECT_FALSE(WriteIndexPage(not_a_folder, names, &err));
   EXPECT_NE(err.number, 0);
-  EXPECT_NE(err.description.find((not_a_folder / "GamesIndex.htm").string()), std::string::npos)
+  EXPECT_NE(err.description.find(JoinPath(not_a_folder, "GamesIndex.htm")), std::string::npos)
       << err.description;
   EXPECT_EQ(ReadBytes(not_a_folder), "x");
 
   // A vanished output folder.
   err = {};
-  EXPECT_FALSE(WriteIndexPage((folder.path() / "gone").string(), names, &err));
+  EXPECT_FALSE(WriteIndexPage(folder / "gone", names, &err));
   EXPECT_EQ(err.number, 53);
 
   // The rename over the old index fails (it is a folder here, which even root cannot replace
   // with a file): the old one stays as it was and no temporary file is left.
-  fs::path out = folder.path() / "out";
-  fs::create_directories(out / "GamesIndex.htm");
-  std::ofstream(out / "GamesIndex.htm" / "keep", std::ios::binary) << "old\r\n";
+  std::string out = folder / "out";
+  std::string old_index = JoinPath(out, "GamesIndex.htm");
+  fs::create_directories(old_index);
+  WriteBytes(JoinPath(old_index, "keep"), "old\r\n");
   err = {};
-  EXPECT_FALSE(WriteIndexPage(out.string(), names, &err));
+  EXPECT_FALSE(WriteIndexPage(out, names, &err));
   EXPECT_NE(err.number, 0);
-  EXPECT_EQ(ReadBytes(out / "GamesIndex.htm" / "keep"), "old\r\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(out), {}), 1);
+  EXPECT_EQ(ReadBytes(JoinPath(old_index, "keep")), "old\r\n");
+  EXPECT_EQ(testing::AllEntries(out), std::vector<std::string>{"GamesIndex.htm"});
 }
 
 }  // namespace
