@@ -72,6 +72,8 @@ TEST(FolderPath, SettingsRestoreFoldersOfTheSystemsStyle) {
   // A bare line of the other system's style is no folder; keyed lines stay for the caller.
   EXPECT_EQ(ParseSettings(kFile, kPosix).size(), 2u);
   EXPECT_TRUE(ParseSettings("/web/boxes\r\n", kWindows).empty());
+  // A bare network path is no line of any kind; a drive-relative one cannot be restored.
+  EXPECT_TRUE(ParseSettings("\\\\host\\share\r\nD:Boxes\r\n", kWindows).empty());
 }
 
 }  // namespace
