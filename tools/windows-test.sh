@@ -20,11 +20,13 @@ started=$SECONDS
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating the Wine prefix in $WINEPREFIX"
   wineboot --init >/dev/null 2>&1 || true
+  # Its server lingers a moment after: let it end, so that the one below is ours.
+  wineserver --wait || true
 fi
 # One Wine session for the whole run: a command interpreter reading from a pipe that stays
 # open keeps the server and Wine's own services up. Otherwise every test starts them anew, and
 # ctest, which waits for everything that holds a test's output, waits for them to time out.
-wineserver --persistent=60
+wineserver --persistent=60 2>/dev/null || true
 keep_open="$windows_build/wine-session"
 rm -f "$keep_open"
 mkfifo "$keep_open"
