@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
@@ -12,7 +13,8 @@
 #include "core/failure.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
-#include "core/os_services.h"
+#include "core/folder_lock.h"
+#include "core/platform.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
@@ -536,6 +538,21 @@ int RunIndex(const BatchCommand& command, std::ostream& out, std::ostream& err) 
   return done ? kExitSuccess : kExitFailure;
 }
 
+// What tells that a file changed where no file event does.
+struct FileStamp {
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type modified;
+  bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const std::string& path) {
+  std::error_code error;
+  FileStamp stamp;
+  stamp.size = std::filesystem::file_size(path, error);
+  stamp.modified = std::filesystem::last_write_time(path, error);
+  return stamp;
+}
+
 // The boxscores' stamps, for comparing listings where file events do not arrive.
 std::map<std::string, FileStamp> StampsOf(const std::string& folder) {
   std::map<std::string, FileStamp> stamps;
@@ -593,6 +610,9 @@ void EndWatchRun(const Run& run, std::ostream& out) {
 
 using SteadyClock = std::chrono::steady_clock;
 
+// How often a watch compares listings where the system tells of no file events.
+constexpr double kPollWithoutEvents = 5;
+
 SteadyClock::duration Seconds(double seconds) {
   return std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(seconds));
 }
@@ -638,7 +658,8 @@ class SettlingDays {
 
 // The boxscore names that changed since the last look: from the file events, every name when
 // the system dropped some, and, when polling and it is time, from comparing the stamps.
-void GatherChanges(const BatchCommand& command, FolderEvents::Changes* changes,
+void GatherChanges(const BatchCommand& command, double poll_seconds,
+                   platform::FolderWatch::Changes* changes,
                    std::map<std::string, FileStamp>* stamps, SteadyClock::time_point* next_poll) {
   Failure failure;
   if (changes->lost) {
@@ -647,11 +668,11 @@ void GatherChanges(const BatchCommand& command, FolderEvents::Changes* changes,
     changes->names.insert(changes->names.end(), all.begin(), all.end());
   }
   SteadyClock::time_point now = SteadyClock::now();
-  if (command.poll_seconds > 0 && now >= *next_poll) {
+  if (poll_seconds > 0 && now >= *next_poll) {
     std::map<std::string, FileStamp> fresh = StampsOf(command.input_folder);
     ChangedNames(*stamps, fresh, &changes->names);
     *stamps = std::move(fresh);
-    *next_poll = now + Seconds(command.poll_seconds);
+    *next_poll = now + Seconds(poll_seconds);
   }
 }
 
@@ -663,12 +684,16 @@ void WatchRun(const BatchCommand& command, std::ostream& out, std::ostream& err,
 }
 
 int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) {
-  StopSignals stop;
-  FolderEvents events;
-  Failure failure = FailureFromErrno(EINVAL, "cannot watch", command.input_folder);
-  bool polling = command.poll_seconds > 0;
-  if (!stop.Catch() || !events.Open(command.input_folder, polling, &failure)) {
-    ReportFailure(failure, err);
+  platform::StopRequests stop;
+  platform::FolderWatch events;
+  // Where the system tells of no file events, listings are compared as with --poll.
+  double poll_seconds = command.poll_seconds > 0 ? command.poll_seconds
+                        : platform::kHasFolderEvents ? 0
+                                                     : kPollWithoutEvents;
+  bool polling = poll_seconds > 0;
+  int errnum = EINVAL;
+  if (!stop.Catch() || (!polling && !events.Open(command.input_folder, &errnum))) {
+    ReportFailure(FailureFromErrno(errnum, "cannot watch", command.input_folder), err);
     return kExitFailure;
   }
   // Watching starts before the first run, so that nothing written meanwhile is missed.
@@ -676,12 +701,12 @@ int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) 
   if (polling) stamps = StampsOf(command.input_folder);
   WatchRun(command, out, err, [](Run* run) { return ProcessPass(run); });
   SettlingDays days(command.settle_seconds);
-  SteadyClock::time_point next_poll = SteadyClock::now() + Seconds(command.poll_seconds);
+  SteadyClock::time_point next_poll = SteadyClock::now() + Seconds(poll_seconds);
   for (;;) {
     SteadyClock::time_point wake = days.NextDue(SteadyClock::now() + std::chrono::minutes(1));
     if (polling) wake = std::min(wake, next_poll);
     auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - SteadyClock::now());
-    FolderEvents::Changes changes;
+    platform::FolderWatch::Changes changes;
     if (!events.Wait(static_cast<int>(wait.count()), &stop, &changes)) break;
     if (changes.folder_gone) {
       // Nothing more can arrive: end with a failure, so that a service manager restarts the
@@ -689,7 +714,7 @@ int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) 
       ReportFailure(FailureFromErrno(ENOENT, "cannot watch", command.input_folder), err);
       return kExitFailure;
     }
-    GatherChanges(command, &changes, &stamps, &next_poll);
+    GatherChanges(command, poll_seconds, &changes, &stamps, &next_poll);
     days.Touch(changes.names, SteadyClock::now());
     std::vector<std::string> due = days.TakeDue(SteadyClock::now());
     if (due.empty()) continue;

@@ -17,7 +17,7 @@
 #include "batch/batch.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
-#include "core/os_services.h"
+#include "core/folder_lock.h"
 #include "support/boxscores.h"
 #include "support/temp_dir.h"
 
