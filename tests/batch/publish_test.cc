@@ -199,7 +199,7 @@ TEST(FolderLock, NeverHeldTwiceAcrossTheFilesRemoval) {
 class WatchTest : public PublishTest, public ::testing::WithParamInterface<bool> {
  protected:
   pid_t Start(const std::vector<std::string>& options) {
-    std::vector<std::string> args = {GAMEFOLD_BATCH_PROGRAM, "watch", "--index", "--settle", "1"};
+    std::vector<std::string> args = {GAMEFOLD_BATCH_PROGRAM, "watch", "--index", "--settle", "2"};
     args.insert(args.end(), options.begin(), options.end());
     args.push_back(in_.path());
     args.push_back(out_.path());
