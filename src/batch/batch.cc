@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -285,15 +286,20 @@ CatalogueResult ListDays(CompactListing* input_names, CompactListing* output_nam
   return Get_Dates(input_names->names(), output_names->names());
 }
 
-// Every day that has boxscores, as the catalogue lists the days of an output folder without
-// pages; false after a failure told on err.
-bool AllDays(const BatchCommand& command, const std::vector<std::string>& input_names,
-             std::vector<std::string>* keys, std::ostream& notes, std::ostream& err) {
-  CatalogueResult result = Get_Dates(input_names, std::vector<std::string>());
-  for (const std::string& entry : result.entries) keys->emplace_back(DayKeyOf(entry));
-  std::string_view first_name = input_names.empty() ? "" : std::string_view(input_names.front());
-  if (result.end != CatalogueResult::End::kListed) keys->clear();
-  return ReportCatalogueEnd(result, command, first_name, notes, err, false);
+// Every day that has boxscores: the game-day keys that begin their names, each once, in order.
+// Taken from the names rather than from the catalogue, which reads every name as a day of the
+// first name's year and would make pages without games for the days of other years.
+std::vector<std::string> AllDays(const BatchCommand& command,
+                                 const std::vector<std::string>& input_names,
+                                 std::ostream& notes) {
+  std::set<std::string, std::less<>> keys;
+  for (const std::string& name : input_names) {
+    if (IsDayKey(DayKeyOf(name))) keys.emplace(DayKeyOf(name));
+  }
+  if (input_names.empty()) {
+    notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
+  }
+  return {keys.begin(), keys.end()};
 }
 
 // Where the messages that are not failures go: nowhere with --quiet.
@@ -309,7 +315,7 @@ int RunListChanged(const BatchCommand& command, std::ostream& out, std::ostream&
     ReportFailure(failure, err);
     return kExitFailure;
   }
-  if (!AllDays(command, input_names, &keys, err, err)) return kExitFailure;
+  keys = AllDays(command, input_names, err);
   DayProcessor processor;
   ProcessJob job{command.input_folder, input_names, command.output_folder, command.content_choice,
                  command.charset};
@@ -437,7 +443,10 @@ bool DaysToProcess(Run* run, const std::vector<std::string>& input_names,
     *keys = command.keys;
     return true;
   }
-  if (command.all_days) return AllDays(command, input_names, keys, run->notes, run->err);
+  if (command.all_days) {
+    *keys = AllDays(command, input_names, run->notes);
+    return true;
+  }
   std::vector<std::string> output_names;
   Failure failure;
   if (!ListFolder(command.output_folder, kDayPagePattern, &output_names, &failure)) {

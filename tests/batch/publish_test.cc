@@ -111,6 +111,10 @@ TEST_F(PublishTest, ProcessAllRepublishesTheCorrectedDayAlone) {
   EXPECT_EQ(report["failures"], json::array());
   EXPECT_EQ('\n', run.out.back());
   EXPECT_EQ(1, std::count(run.out.begin(), run.out.end(), '\n'));
+
+  // A boxscore of the next season is a day of its own year, not a 2008 day without games.
+  WriteBytes(in_ / "2009040200001.BOX", Boxscore("Cubs", 1, "Reds", 2));
+  EXPECT_EQ("20090402\n", Batch({"list", "--changed", in_.path(), out_.path()}).out);
 }
 
 // A path is bytes: the report must let a script get back the exact name of a folder that is
