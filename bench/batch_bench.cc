@@ -244,11 +244,11 @@ int main(int argc, char** argv) {
               "ratio", "cpu", "target");
   PrintComparison("process --content 3 --index, 2,430 games", process, kProcessTarget);
   PrintComparison("process --all, all pages current", current, kCurrentTarget);
-  PrintComparison("process --durable, 2,430 games", durable,
-                  kProcessTarget * (1 + kDurableShare));
+  PrintComparison("process --durable, 2,430 games", durable, kProcessTarget * (1 + kDurableShare));
   double durable_cost = Median(durable.ours) / Median(process.ours) - 1;
-  std::printf("%-42s %+8.0f %%  %40s %s\n", "durability's cost over a plain run", durable_cost * 100,
-              "<= +20 % to be the default", durable_cost <= kDurableShare ? "could be" : "an option");
+  std::printf("%-42s %+8.0f %%  %40s %s\n", "durability's cost over a plain run",
+              durable_cost * 100, "<= +20 % to be the default",
+              durable_cost <= kDurableShare ? "could be" : "an option");
   PrintComparison("list, 50,000 names (floor: ls -f)", list, kListTarget);
   std::printf("%-42s %9.1f MB %43s %s\n", "peak memory, full season (180 days)", process.peak_mb,
               "< 30 MB", Verdict(process.peak_mb < kMemoryTargetMb));

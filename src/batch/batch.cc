@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -12,7 +14,8 @@
 #include "core/failure.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
-#include "core/os_services.h"
+#include "core/folder_lock.h"
+#include "core/platform.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
@@ -140,7 +143,7 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
   std::string_view name = arg.substr(0, equals);
   unsigned on = SetOf(command->kind);
   auto belongs = [&](unsigned commands) { return (commands & on) != 0; };
-  // The value after "=" or in the next argument; empty optional when there is none.
+  // The value after "=" or in the next argument; false when there is none.
   auto value = [&](std::string_view* text) {
     if (equals != std::string_view::npos) {
       *text = arg.substr(equals + 1);
@@ -283,8 +286,8 @@ void ReportCounts(const CatalogueResult& result, std::ostream& err) {
 // Tells why a rebuild listed nothing, when it ended early; false after its error exit. The
 // counters are told only when counts is true.
 bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
-                        std::string_view first_input_name, std::ostream& notes,
-                        std::ostream& err, bool counts = true) {
+                        std::string_view first_input_name, std::ostream& notes, std::ostream& err,
+                        bool counts = true) {
   switch (result.end) {
     case CatalogueResult::End::kNoBoxscores:
       notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
@@ -316,15 +319,20 @@ CatalogueResult ListDays(CompactListing* input_names, CompactListing* output_nam
   return Get_Dates(input_names->names(), output_names->names());
 }
 
-// Every day that has boxscores, as the catalogue lists the days of an output folder without
-// pages; false after a failure told on err.
-bool AllDays(const BatchCommand& command, const std::vector<std::string>& input_names,
-             std::vector<std::string>* keys, std::ostream& notes, std::ostream& err) {
-  CatalogueResult result = Get_Dates(input_names, std::vector<std::string>());
-  for (const std::string& entry : result.entries) keys->emplace_back(DayKeyOf(entry));
-  std::string_view first_name = input_names.empty() ? "" : std::string_view(input_names.front());
-  if (result.end != CatalogueResult::End::kListed) keys->clear();
-  return ReportCatalogueEnd(result, command, first_name, notes, err, false);
+// Every day that has boxscores: the game-day keys that begin their names, each once, in order.
+// Taken from the names rather than from the catalogue, which reads every name as a day of the
+// first name's year and would make pages without games for the days of other years.
+std::vector<std::string> AllDays(const BatchCommand& command,
+                                 const std::vector<std::string>& input_names,
+                                 std::ostream& notes) {
+  std::set<std::string, std::less<>> keys;
+  for (const std::string& name : input_names) {
+    if (IsDayKey(DayKeyOf(name))) keys.emplace(DayKeyOf(name));
+  }
+  if (input_names.empty()) {
+    notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
+  }
+  return {keys.begin(), keys.end()};
 }
 
 // Where the messages that are not failures go: nowhere with --quiet.
@@ -340,10 +348,10 @@ int RunListChanged(const BatchCommand& command, std::ostream& out, std::ostream&
     ReportFailure(failure, err);
     return kExitFailure;
   }
-  if (!AllDays(command, input_names, &keys, err, err)) return kExitFailure;
+  keys = AllDays(command, input_names, err);
   DayProcessor processor;
-  ProcessJob job{command.input_folder, input_names, command.output_folder,
-                 command.content_choice, command.charset};
+  ProcessJob job{command.input_folder, input_names, command.output_folder, command.content_choice,
+                 command.charset};
   std::string text;
   for (const std::string& key : keys) {
     bool differs = false;
@@ -451,7 +459,7 @@ bool ProcessDays(Run* run, const std::vector<std::string>& input_names,
   events.day_done = [&progress](std::string_view, size_t) { progress.DayWritten(); };
   DayProcessor processor;
   Failure failure;
-  ProcessJob job{command.input_folder, input_names, command.output_folder,
+  ProcessJob job{command.input_folder,   input_names,     command.output_folder,
                  command.content_choice, command.charset, command.durable};
   bool all_done = processor.ProcessDays(job, keys, events, &failure) == keys.size();
   progress.Finish();
@@ -468,7 +476,10 @@ bool DaysToProcess(Run* run, const std::vector<std::string>& input_names,
     *keys = command.keys;
     return true;
   }
-  if (command.all_days) return AllDays(command, input_names, keys, run->notes, run->err);
+  if (command.all_days) {
+    *keys = AllDays(command, input_names, run->notes);
+    return true;
+  }
   std::vector<std::string> output_names;
   Failure failure;
   if (!ListFolder(command.output_folder, kDayPagePattern, &output_names, &failure)) {
@@ -629,6 +640,21 @@ int RunIndex(const BatchCommand& command, std::ostream& out, std::ostream& err) 
   return done ? kExitSuccess : kExitFailure;
 }
 
+// What tells that a file changed where no file event does.
+struct FileStamp {
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type modified;
+  bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const std::string& path) {
+  std::error_code error;
+  FileStamp stamp;
+  stamp.size = std::filesystem::file_size(path, error);
+  stamp.modified = std::filesystem::last_write_time(path, error);
+  return stamp;
+}
+
 // The boxscores' stamps, for comparing listings where file events do not arrive.
 std::map<std::string, FileStamp> StampsOf(const std::string& folder) {
   std::map<std::string, FileStamp> stamps;
@@ -684,67 +710,119 @@ void EndWatchRun(const Run& run, std::ostream& out) {
   EmitReport(run, out);
 }
 
-int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) {
-  using Clock = std::chrono::steady_clock;
-  auto after = [](double seconds) {
-    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-  };
-  StopSignals stop;
-  FolderEvents events;
+using SteadyClock = std::chrono::steady_clock;
+
+// How often a watch compares listings where the system tells of no file events.
+constexpr double kPollWithoutEvents = 5;
+
+SteadyClock::duration Seconds(double seconds) {
+  return std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// The days whose boxscores changed, each with the time of its last change: a day is due once
+// its files have stayed quiet for the settle time, so that no day is published while its
+// boxscores are still being written.
+class SettlingDays {
+ public:
+  explicit SettlingDays(double settle_seconds) : settle_(Seconds(settle_seconds)) {}
+
+  void Touch(const std::vector<std::string>& names, SteadyClock::time_point now) {
+    for (const std::string& name : names) {
+      std::string_view key = DayKeyOf(name);
+      if (!name.empty() && name[0] != '.' && MatchesPattern(name, kBoxscorePattern) &&
+          IsDayKey(key)) {
+        last_change_[std::string(key)] = now;
+      }
+    }
+  }
+  // The sooner of latest and the time the next day is due.
+  SteadyClock::time_point NextDue(SteadyClock::time_point latest) const {
+    for (const auto& [key, when] : last_change_) latest = std::min(latest, when + settle_);
+    return latest;
+  }
+  std::vector<std::string> TakeDue(SteadyClock::time_point now) {
+    std::vector<std::string> due;
+    for (auto it = last_change_.begin(); it != last_change_.end();) {
+      if (it->second + settle_ > now) {
+        ++it;
+        continue;
+      }
+      due.push_back(it->first);
+      it = last_change_.erase(it);
+    }
+    return due;
+  }
+
+ private:
+  SteadyClock::duration settle_;
+  std::map<std::string, SteadyClock::time_point> last_change_;
+};
+
+// The boxscore names that changed since the last look: from the file events, every name when
+// the system dropped some, and, when polling and it is time, from comparing the stamps.
+void GatherChanges(const BatchCommand& command, double poll_seconds,
+                   platform::FolderWatch::Changes* changes,
+                   std::map<std::string, FileStamp>* stamps, SteadyClock::time_point* next_poll) {
   Failure failure;
-  bool polling = command.poll_seconds > 0;
-  if (!stop.Catch() || !events.Open(command.input_folder, polling, &failure)) {
-    if (failure.description.empty()) failure = FailureFromErrno(errno, "cannot watch", "");
-    ReportFailure(failure, err);
+  if (changes->lost) {
+    std::vector<std::string> all;
+    ListFolder(command.input_folder, kBoxscorePattern, &all, &failure);
+    changes->names.insert(changes->names.end(), all.begin(), all.end());
+  }
+  SteadyClock::time_point now = SteadyClock::now();
+  if (poll_seconds > 0 && now >= *next_poll) {
+    std::map<std::string, FileStamp> fresh = StampsOf(command.input_folder);
+    ChangedNames(*stamps, fresh, &changes->names);
+    *stamps = std::move(fresh);
+    *next_poll = now + Seconds(poll_seconds);
+  }
+}
+
+template <typename Pass>
+void WatchRun(const BatchCommand& command, std::ostream& out, std::ostream& err, Pass pass) {
+  Run run{command, NotesOf(command, err), err, false, {"watch"}};
+  Locked(&run, [&run, &pass, &out] {
+    return ThenPublish(&run, out, [&run, &pass] { return pass(&run); });
+  });
+  EndWatchRun(run, out);
+}
+
+int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) {
+  platform::StopRequests stop;
+  platform::FolderWatch events;
+  // Where the system tells of no file events, listings are compared as with --poll.
+  double poll_seconds = command.poll_seconds > 0 ? command.poll_seconds
+                        : platform::kHasFolderEvents ? 0
+                                                     : kPollWithoutEvents;
+  bool polling = poll_seconds > 0;
+  int errnum = EINVAL;
+  if (!stop.Catch() || (!polling && !events.Open(command.input_folder, &errnum))) {
+    ReportFailure(FailureFromErrno(errnum, "cannot watch", command.input_folder), err);
     return kExitFailure;
   }
   // Watching starts before the first run, so that nothing written meanwhile is missed.
   std::map<std::string, FileStamp> stamps;
   if (polling) stamps = StampsOf(command.input_folder);
-  {
-    Run run{command, NotesOf(command, err), err, false, {"watch"}};
-    Locked(&run, [&run, &out] {
-      return ThenPublish(&run, out, [&run] { return ProcessPass(&run); });
-    });
-    EndWatchRun(run, out);
-  }
-  std::map<std::string, Clock::time_point> touched;  // day key -> its files' last change
-  Clock::time_point next_poll = Clock::now() + after(command.poll_seconds);
+  WatchRun(command, out, err, [](Run* run) { return ProcessPass(run); });
+  SettlingDays days(command.settle_seconds);
+  SteadyClock::time_point next_poll = SteadyClock::now() + Seconds(poll_seconds);
   for (;;) {
-    Clock::time_point wake = Clock::now() + std::chrono::minutes(1);
-    for (const auto& [key, when] : touched) wake = std::min(wake, when + after(command.settle_seconds));
+    SteadyClock::time_point wake = days.NextDue(SteadyClock::now() + std::chrono::minutes(1));
     if (polling) wake = std::min(wake, next_poll);
-    auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - Clock::now());
-    std::vector<std::string> names;
-    if (!events.Wait(static_cast<int>(wait.count()), &stop, &names)) break;
-    Clock::time_point now = Clock::now();
-    if (polling && now >= next_poll) {
-      std::map<std::string, FileStamp> fresh = StampsOf(command.input_folder);
-      ChangedNames(stamps, fresh, &names);
-      stamps = std::move(fresh);
-      next_poll = now + after(command.poll_seconds);
+    auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - SteadyClock::now());
+    platform::FolderWatch::Changes changes;
+    if (!events.Wait(static_cast<int>(wait.count()), &stop, &changes)) break;
+    if (changes.folder_gone) {
+      // Nothing more can arrive: end with a failure, so that a service manager restarts the
+      // watch once the folder is back.
+      ReportFailure(FailureFromErrno(ENOENT, "cannot watch", command.input_folder), err);
+      return kExitFailure;
     }
-    for (const std::string& name : names) {
-      std::string_view key = DayKeyOf(name);
-      if (name[0] != '.' && MatchesPattern(name, kBoxscorePattern) && IsDayKey(key)) {
-        touched[std::string(key)] = now;
-      }
-    }
-    std::vector<std::string> due;
-    for (auto it = touched.begin(); it != touched.end();) {
-      if (it->second + after(command.settle_seconds) <= now) {
-        due.push_back(it->first);
-        it = touched.erase(it);
-      } else {
-        ++it;
-      }
-    }
+    GatherChanges(command, poll_seconds, &changes, &stamps, &next_poll);
+    days.Touch(changes.names, SteadyClock::now());
+    std::vector<std::string> due = days.TakeDue(SteadyClock::now());
     if (due.empty()) continue;
-    Run run{command, NotesOf(command, err), err, false, {"watch"}};
-    Locked(&run, [&run, &due, &out] {
-      return ThenPublish(&run, out, [&run, &due] { return WatchPass(&run, due); });
-    });
-    EndWatchRun(run, out);
+    WatchRun(command, out, err, [&due](Run* run) { return WatchPass(run, due); });
   }
   return kExitSuccess;
 }

@@ -9,8 +9,8 @@ namespace gamefold {
 
 /// What one run of gamefold-batch did, for --report json.
 struct RunReport {
-  std::string command;                 // "process", "index", "watch" or "publish"
-  std::vector<std::string> days = {};  // keys whose page was made, in order
+  std::string command;                      // "process", "index", "watch" or "publish"
+  std::vector<std::string> days = {};       // keys whose page was made, in order
   std::vector<std::string> written = {};    // paths of the files replaced
   std::vector<std::string> unchanged = {};  // paths of the files that already held their bytes
   std::vector<Failure> failures = {};

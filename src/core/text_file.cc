@@ -1,18 +1,11 @@
 #include "core/text_file.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <limits>
 
 #include "core/game_day.h"
-#include "core/os_services.h"
+#include "core/platform.h"
 #include "core/text.h"
 
 namespace gamefold {
@@ -23,8 +16,9 @@ namespace {
 constexpr std::string_view kTemporaryMarker = ".tmp";
 
 std::string_view NameOf(std::string_view path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+  size_t slash = path.size();
+  while (slash > 0 && !platform::IsPathSeparator(path[slash - 1])) --slash;
+  return path.substr(slash);
 }
 
 std::string TemporaryPrefix(std::string_view path) {
@@ -46,39 +40,26 @@ bool IsPageName(std::string_view name) {
 
 // True for "." + page name + ".tmp" + pid + "-" + counter, exactly the names that
 // WriteFileAtomically gives a page's temporary file; gives the pid of the process that wrote it.
-bool IsTemporaryName(std::string_view name, pid_t* writer) {
+bool IsTemporaryName(std::string_view name, long* writer) {
   if (name.empty() || name[0] != '.') return false;
   size_t marker = name.rfind(kTemporaryMarker);
   if (marker == std::string_view::npos || !IsPageName(name.substr(1, marker - 1))) return false;
   std::string_view rest = name.substr(marker + kTemporaryMarker.size());
   size_t dash = rest.find('-');
   if (dash == std::string_view::npos || !IsDigits(rest.substr(dash + 1))) return false;
-  // A pid has at most seven digits where the system counts them, far fewer than DigitsValue's
+  // A pid has at most seven digits on Linux and as few in practice on Windows, fewer than DigitsValue's
   // nine.
   std::optional<int> pid = DigitsValue(rest.substr(0, dash));
   if (!pid || *pid <= 0) return false;
-  *writer = static_cast<pid_t>(*pid);
+  *writer = *pid;
   return true;
 }
 
 // The process itself counts as not running: it writes one file at a time and removes its
 // temporary file before it returns, so one of its own found later was left by an earlier
 // process that had the same pid.
-bool IsRunning(pid_t pid) {
-  if (pid == ::getpid()) return false;
-  return ::kill(pid, 0) == 0 || errno == EPERM;
-}
-
-bool WriteAll(int fd, std::string_view content) {
-  while (!content.empty()) {
-    ssize_t written = ::write(fd, content.data(), content.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    content.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
+bool IsRunning(long pid) {
+  return pid != platform::CurrentProcessId() && platform::IsProcessRunning(pid);
 }
 
 }  // namespace
@@ -103,40 +84,10 @@ std::vector<std::string_view> SplitLines(std::string_view bytes) {
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* err) {
-  bytes->clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *err = FailureFromErrno(errno, "cannot read", path);
-    return false;
-  }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    int errnum = S_ISDIR(info.st_mode) ? EISDIR : errno;
-    if (errnum == 0) errnum = EINVAL;
-    ::close(fd);
-    *err = FailureFromErrno(errnum, "cannot read", path);
-    return false;
-  }
-  // The size is a hint only: the file may grow or shrink while it is read.
-  bytes->resize(static_cast<size_t>(info.st_size) + 1);
-  size_t filled = 0;
-  for (;;) {
-    if (filled == bytes->size()) bytes->resize(bytes->size() * 2);
-    ssize_t got = ::read(fd, bytes->data() + filled, bytes->size() - filled);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      int errnum = errno;
-      ::close(fd);
-      bytes->clear();
-      *err = FailureFromErrno(errnum, "cannot read", path);
-      return false;
-    }
-    if (got == 0) break;
-    filled += static_cast<size_t>(got);
-  }
-  ::close(fd);
-  bytes->resize(filled);
-  return true;
+  int errnum = 0;
+  if (platform::ReadFileBytes(path, bytes, &errnum)) return true;
+  *err = FailureFromErrno(errnum, "cannot read", path);
+  return false;
 }
 
 void AppendLine(std::string* out, std::string_view line) {
@@ -146,7 +97,7 @@ void AppendLine(std::string* out, std::string_view line) {
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
   std::string path(folder);
-  if (path.empty() || path.back() != '/') path += '/';
+  if (path.empty() || !platform::IsPathSeparator(path.back())) path += platform::kPathSeparator;
   path.append(name);
   return path;
 }
@@ -157,28 +108,25 @@ namespace {
 bool WriteTemporaryFor(const std::string& path, std::string_view content, std::string* temporary,
                        Failure* err) {
   static std::atomic<unsigned> counter{0};
-  std::string prefix = TemporaryPrefix(path) + std::to_string(::getpid()) + "-";
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+  std::string prefix = TemporaryPrefix(path) + std::to_string(platform::CurrentProcessId()) + "-";
+  int errnum = 0;
+  bool written = false;
+  for (int attempt = 0; attempt < 100; ++attempt) {
     *temporary = prefix + std::to_string(counter++);
-    fd = ::open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    *err = FailureFromErrno(errno, "cannot write", path);
-    return false;
-  }
-  bool written = WriteAll(fd, content);
-  int errnum = errno;
-  if (::close(fd) != 0 && written) {
-    written = false;
-    errnum = errno;
+    written = platform::WriteNewFile(*temporary, content, &errnum);
+    if (written || errnum != EEXIST) break;
   }
   if (!written) {
-    ::unlink(temporary->c_str());
+    if (errnum != EEXIST) platform::RemoveFile(*temporary);
     *err = FailureFromErrno(errnum, "cannot write", path);
   }
   return written;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t separator = path.size();
+  while (separator > 0 && !platform::IsPathSeparator(path[separator - 1])) --separator;
+  return separator == 0 ? std::string(".") : path.substr(0, separator);
 }
 
 }  // namespace
@@ -186,9 +134,9 @@ bool WriteTemporaryFor(const std::string& path, std::string_view content, std::s
 bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err) {
   std::string temporary;
   if (!WriteTemporaryFor(path, content, &temporary, err)) return false;
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    int errnum = errno;
-    ::unlink(temporary.c_str());
+  int errnum = 0;
+  if (!platform::ReplaceByRename(temporary, path, &errnum)) {
+    platform::RemoveFile(temporary);
     *err = FailureFromErrno(errnum, "cannot write", path);
     return false;
   }
@@ -207,61 +155,42 @@ size_t DurableBatch::Commit(Failure* err) {
   std::vector<Staged> staged = std::move(staged_);
   staged_.clear();
   if (staged.empty()) return 0;
-  auto folder_of = [](const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-  };
-  // One sync of the file system brings every temporary's bytes to the disk before any rename
-  // publishes one: a page never shows empty after a power cut.
+  // Every temporary's bytes reach the disk before any rename publishes one: after a power cut
+  // a page is the old one or the new one, never an empty one.
+  std::vector<std::string> temporaries;
+  for (const Staged& one : staged) temporaries.push_back(one.temporary);
   size_t done = 0;
-  if (!SyncFileSystemOf(folder_of(staged.front().path))) {
-    *err = FailureFromErrno(errno, "cannot bring to the disk", staged.front().path);
+  int errnum = 0;
+  if (!platform::SyncFiles(temporaries, &errnum)) {
+    *err = FailureFromErrno(errnum, "cannot bring to the disk", staged.front().path);
   } else {
     for (; done < staged.size(); ++done) {
-      if (::rename(staged[done].temporary.c_str(), staged[done].path.c_str()) != 0) {
-        *err = FailureFromErrno(errno, "cannot write", staged[done].path);
+      if (!platform::ReplaceByRename(staged[done].temporary, staged[done].path, &errnum)) {
+        *err = FailureFromErrno(errnum, "cannot write", staged[done].path);
         break;
       }
     }
   }
-  for (size_t i = done; i < staged.size(); ++i) ::unlink(staged[i].temporary.c_str());
+  for (size_t i = done; i < staged.size(); ++i) platform::RemoveFile(staged[i].temporary);
   std::string synced;
   for (size_t i = 0; i < done; ++i) {
-    std::string folder = folder_of(staged[i].path);
-    if (folder != synced) SyncFolder(folder);
+    std::string folder = FolderOf(staged[i].path);
+    if (folder != synced) platform::SyncFolder(folder);
     synced = folder;
   }
   return done;
 }
 
 DurableBatch::~DurableBatch() {
-  for (const Staged& staged : staged_) ::unlink(staged.temporary.c_str());
+  for (const Staged& staged : staged_) platform::RemoveFile(staged.temporary);
 }
 
 bool FileHoldsBytes(const std::string& path, std::string_view content) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat info {};
-  bool same = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-              static_cast<size_t>(info.st_size) == content.size();
-  // Compared a chunk at a time: a page that differs mostly differs in size already, and one
-  // that does not costs a read from the page cache, no allocation.
-  char chunk[1 << 16];
-  size_t offset = 0;
-  while (same) {
-    ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      same = got == 0 && offset == content.size();
-      break;
-    }
-    size_t size = static_cast<size_t>(got);
-    same = offset + size <= content.size() &&
-           std::memcmp(chunk, content.data() + offset, size) == 0;
-    offset += size;
-  }
-  ::close(fd);
-  return same;
+  // Kept from call to call: a run compares hundreds of pages of about the same size.
+  thread_local std::vector<char> bytes;
+  int errnum = 0;
+  if (!platform::ReadFileBytes(path, &bytes, &errnum)) return false;
+  return std::string_view(bytes.data(), bytes.size()) == content;
 }
 
 bool ReplaceFileIfChanged(const std::string& path, std::string_view content, bool* written,
@@ -274,15 +203,20 @@ bool ReplaceFileIfChanged(const std::string& path, std::string_view content, boo
 }
 
 void RemoveStaleTemporaries(const std::string& folder) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
-  while (dirent* entry = ::readdir(dir)) {
-    pid_t writer = 0;
-    if (IsTemporaryName(entry->d_name, &writer) && !IsRunning(writer)) {
-      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  platform::FolderReader reader;
+  int errnum = 0;
+  if (!reader.Open(folder, &errnum)) return;
+  // Names first, removals after: a folder changed while it is read may skip or repeat names.
+  std::vector<std::string> stale;
+  while (reader.Next(&errnum)) {
+    long writer = 0;
+    if (IsTemporaryName(reader.name(), &writer) && !IsRunning(writer)) {
+      stale.emplace_back(reader.name());
     }
   }
-  ::closedir(dir);
+  // On Windows a temporary that its writer still holds open cannot be removed: that writer
+  // runs, so the file stays, as it must.
+  for (const std::string& name : stale) platform::RemoveFile(JoinPath(folder, name));
 }
 
 }  // namespace gamefold

@@ -77,9 +77,9 @@ bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
                               const ProcessEvents& events, Failure* err) {
   size_t games = 0;
   bool changed = false;
-  bool done = BuildPage(job, key, events, &games, err) &&
-              ReplaceFileIfChanged(JoinPath(job.output_folder, DayPageName(key)), page_,
-                                   &changed, err);
+  bool done =
+      BuildPage(job, key, events, &games, err) &&
+      ReplaceFileIfChanged(JoinPath(job.output_folder, DayPageName(key)), page_, &changed, err);
   ReleaseIfLarge();
   if (done && events.page_result) events.page_result(key, changed);
   if (done && events.day_done) events.day_done(key, games);
@@ -153,8 +153,8 @@ bool ProcessDay(const std::string& input_folder, const std::vector<std::string>&
                 const ProcessEvents& events, Failure* err, std::string_view charset) {
   DayProcessor processor;
   return processor.ProcessDay(
-      {input_folder, input_names, output_folder, content_choice, std::string(charset)}, key,
-      events, err);
+      {input_folder, input_names, output_folder, content_choice, std::string(charset)}, key, events,
+      err);
 }
 
 }  // namespace gamefold

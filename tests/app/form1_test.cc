@@ -16,7 +16,7 @@
 
 #include "app/folder_picker.h"
 #include "app/message_box.h"
-#include "core/os_services.h"
+#include "core/folder_lock.h"
 #include "support/boxscores.h"
 #include "support/fixed_clock.h"
 #include "support/temp_dir.h"

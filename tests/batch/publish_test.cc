@@ -17,7 +17,7 @@
 #include "batch/batch.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
-#include "core/os_services.h"
+#include "core/folder_lock.h"
 #include "support/boxscores.h"
 #include "support/temp_dir.h"
 
@@ -45,7 +45,8 @@ Outcome Batch(const std::vector<std::string>& args) {
 
 std::string Hex(std::string_view bytes) {
   std::string hex;
-  for (unsigned char c : bytes) hex.append({"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]});
+  for (unsigned char c : bytes)
+    hex.append({"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]});
   return hex;
 }
 
@@ -110,6 +111,10 @@ TEST_F(PublishTest, ProcessAllRepublishesTheCorrectedDayAlone) {
   EXPECT_EQ(report["failures"], json::array());
   EXPECT_EQ('\n', run.out.back());
   EXPECT_EQ(1, std::count(run.out.begin(), run.out.end(), '\n'));
+
+  // A boxscore of the next season is a day of its own year, not a 2008 day without games.
+  WriteBytes(in_ / "2009040200001.BOX", Boxscore("Cubs", 1, "Reds", 2));
+  EXPECT_EQ("20090402\n", Batch({"list", "--changed", in_.path(), out_.path()}).out);
 }
 
 // A path is bytes: the report must let a script get back the exact name of a folder that is
@@ -198,7 +203,7 @@ TEST(FolderLock, NeverHeldTwiceAcrossTheFilesRemoval) {
 class WatchTest : public PublishTest, public ::testing::WithParamInterface<bool> {
  protected:
   pid_t Start(const std::vector<std::string>& options) {
-    std::vector<std::string> args = {GAMEFOLD_BATCH_PROGRAM, "watch", "--index", "--settle", "1"};
+    std::vector<std::string> args = {GAMEFOLD_BATCH_PROGRAM, "watch", "--index", "--settle", "2"};
     args.insert(args.end(), options.begin(), options.end());
     args.push_back(in_.path());
     args.push_back(out_.path());
@@ -229,7 +234,8 @@ class WatchTest : public PublishTest, public ::testing::WithParamInterface<bool>
   size_t Runs() {
     std::string log = ReadBytes(logs_ / "stderr");
     size_t runs = 0;
-    for (size_t at = log.find("watch: "); at != std::string::npos; at = log.find("watch: ", at + 1)) ++runs;
+    for (size_t at = log.find("watch: "); at != std::string::npos; at = log.find("watch: ", at + 1))
+      ++runs;
     return runs;
   }
 

@@ -1,0 +1,402 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/signalfd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include <climits>
+#include <cstring>
+#include <ctime>
+
+#include "core/platform.h"
+
+namespace gamefold::platform {
+
+const char kPathSeparator = '/';
+const int kQuotaExceeded = EDQUOT;
+
+bool IsPathSeparator(char c) { return c == '/'; }
+
+bool IsAbsolutePath(std::string_view path) { return !path.empty() && path[0] == '/'; }
+
+std::string NativePath(std::string_view path) { return std::string(path); }
+
+namespace {
+
+EntryKind KindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return EntryKind::kRegular;
+  if (S_ISDIR(mode)) return EntryKind::kFolder;
+  return EntryKind::kOther;
+}
+
+bool WriteAll(int fd, std::string_view content) {
+  while (!content.empty()) {
+    ssize_t written = ::write(fd, content.data(), content.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    content.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+struct FolderReader::State {
+  DIR* dir = nullptr;
+  dirent* entry = nullptr;
+};
+
+FolderReader::FolderReader() : state_(std::make_unique<State>()) {}
+
+FolderReader::~FolderReader() {
+  if (state_->dir != nullptr) ::closedir(state_->dir);
+}
+
+bool FolderReader::Open(const std::string& folder, int* errnum) {
+  state_->dir = ::opendir(folder.c_str());
+  if (state_->dir == nullptr) *errnum = errno;
+  return state_->dir != nullptr;
+}
+
+bool FolderReader::Next(int* errnum) {
+  for (;;) {
+    errno = 0;
+    state_->entry = ::readdir(state_->dir);
+    if (state_->entry == nullptr) {
+      *errnum = errno;
+      return false;
+    }
+    const char* name = state_->entry->d_name;
+    if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) return true;
+  }
+}
+
+std::string_view FolderReader::name() const { return state_->entry->d_name; }
+
+bool FolderReader::hidden() const { return state_->entry->d_name[0] == '.'; }
+
+EntryKind FolderReader::kind() const {
+  switch (state_->entry->d_type) {
+    case DT_REG:
+      return EntryKind::kRegular;
+    case DT_DIR:
+      return EntryKind::kFolder;
+    case DT_LNK:
+    case DT_UNKNOWN:
+      break;
+    default:
+      return EntryKind::kOther;
+  }
+  // Only links and file systems that do not report the type need a stat.
+  struct stat info {};
+  if (::fstatat(::dirfd(state_->dir), state_->entry->d_name, &info, 0) != 0) {
+    return EntryKind::kOther;
+  }
+  return KindOfMode(info.st_mode);
+}
+
+size_t FolderReader::size_hint() const {
+  struct stat info {};
+  if (::fstat(::dirfd(state_->dir), &info) != 0 || info.st_size <= 0) return 0;
+  return static_cast<size_t>(info.st_size);
+}
+
+EntryKind KindOfPath(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return EntryKind::kMissing;
+  return KindOfMode(info.st_mode);
+}
+
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum) {
+  bytes->clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *errnum = errno;
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    *errnum = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    if (*errnum == 0) *errnum = EINVAL;
+    ::close(fd);
+    return false;
+  }
+  // The size is a hint only: the file may grow or shrink while it is read.
+  bytes->resize(static_cast<size_t>(info.st_size) + 1);
+  size_t filled = 0;
+  for (;;) {
+    if (filled == bytes->size()) bytes->resize(bytes->size() * 2);
+    ssize_t got = ::read(fd, bytes->data() + filled, bytes->size() - filled);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      *errnum = errno;
+      ::close(fd);
+      bytes->clear();
+      return false;
+    }
+    if (got == 0) break;
+    filled += static_cast<size_t>(got);
+  }
+  ::close(fd);
+  bytes->resize(filled);
+  return true;
+}
+
+bool WriteNewFile(const std::string& path, std::string_view content, int* errnum) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    *errnum = errno;
+    return false;
+  }
+  bool written = WriteAll(fd, content);
+  *errnum = errno;
+  if (::close(fd) != 0 && written) {
+    written = false;
+    *errnum = errno;
+  }
+  return written;
+}
+
+bool ReplaceByRename(const std::string& from, const std::string& to, int* errnum) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  *errnum = errno;
+  return false;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+struct AppendFile::State {
+  int fd = -1;
+};
+
+AppendFile::AppendFile() : state_(std::make_unique<State>()) {}
+
+AppendFile::~AppendFile() { Close(); }
+
+bool AppendFile::OpenHeld(const std::string& path, int* errnum, bool* in_use) {
+  Close();
+  *in_use = false;
+  // Not truncated on open: another program's file must stay whole. The lock lives as long as
+  // the file is open.
+  state_->fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (state_->fd < 0) {
+    *errnum = errno;
+    return false;
+  }
+  if (::flock(state_->fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    Close();
+    *in_use = true;
+    return false;
+  }
+  if (::ftruncate(state_->fd, 0) != 0) {
+    *errnum = errno;
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool AppendFile::Append(std::string_view bytes) {
+  return state_->fd >= 0 && WriteAll(state_->fd, bytes);
+}
+
+void AppendFile::Close() {
+  if (state_->fd >= 0) ::close(state_->fd);
+  state_->fd = -1;
+}
+
+bool AppendFile::is_open() const { return state_->fd >= 0; }
+
+std::string CurrentFolder() {
+  std::string path(PATH_MAX, '\0');
+  if (::getcwd(path.data(), path.size()) == nullptr) return "";
+  path.resize(std::strlen(path.c_str()));
+  return path;
+}
+
+long CurrentProcessId() { return static_cast<long>(::getpid()); }
+
+bool IsProcessRunning(long pid) {
+  if (pid <= 0 || pid > INT_MAX) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+DateTime LocalTimeNow() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                  local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::string ErrorText(int errnum) { return std::strerror(errnum); }
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void UseBinaryStandardOutput() {}
+
+bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+std::vector<std::string> DriveRoots() { return {}; }
+
+struct FileLock::State {
+  int fd = -1;
+  std::string path;
+};
+
+FileLock::FileLock() : state_(std::make_unique<State>()) {}
+
+FileLock::~FileLock() { Unlock(); }
+
+FileLock::Outcome FileLock::TryLock(const std::string& path) {
+  Unlock();
+  for (;;) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return Outcome::kUnavailable;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      int errnum = errno;
+      ::close(fd);
+      return errnum == EWOULDBLOCK || errnum == EINTR ? Outcome::kBusy : Outcome::kUnavailable;
+    }
+    // The holder before removed the file as it let go: a lock on that file locks nothing, so
+    // the lock is taken again on the file that the name now leads to.
+    struct stat held {}, named {};
+    if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+        held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+      state_->fd = fd;
+      state_->path = path;
+      return Outcome::kTaken;
+    }
+    ::close(fd);
+  }
+}
+
+void FileLock::Unlock() {
+  if (state_->fd < 0) return;
+  // Removed while still held, so that a published folder keeps no file of ours.
+  ::unlink(state_->path.c_str());
+  ::close(state_->fd);
+  state_->fd = -1;
+}
+
+const bool kHasFolderEvents = true;
+
+namespace {
+
+sigset_t StopSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  return set;
+}
+
+}  // namespace
+
+struct StopRequests::State {
+  int fd = -1;
+  bool requested = false;
+};
+
+StopRequests::StopRequests() : state_(std::make_unique<State>()) {}
+
+StopRequests::~StopRequests() {
+  if (state_->fd < 0) return;
+  ::close(state_->fd);
+  sigset_t set = StopSet();
+  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+bool StopRequests::Catch() {
+  sigset_t set = StopSet();
+  if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0) return false;
+  state_->fd = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+  return state_->fd >= 0;
+}
+
+bool StopRequests::Requested() {
+  if (state_->fd >= 0 && !state_->requested) {
+    signalfd_siginfo info;
+    state_->requested = ::read(state_->fd, &info, sizeof info) == ssize_t{sizeof info};
+  }
+  return state_->requested;
+}
+
+struct FolderWatch::State {
+  int fd = -1;
+};
+
+FolderWatch::FolderWatch() : state_(std::make_unique<State>()) {}
+
+FolderWatch::~FolderWatch() {
+  if (state_->fd >= 0) ::close(state_->fd);
+}
+
+bool FolderWatch::Open(const std::string& folder, int* errnum) {
+  state_->fd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  // Every way a boxscore can come, change or go; IN_MODIFY too, so that a file still being
+  // written keeps its day unsettled.
+  constexpr uint32_t kMask = IN_CLOSE_WRITE | IN_MODIFY | IN_CREATE | IN_MOVED_TO |
+                             IN_MOVED_FROM | IN_DELETE | IN_ATTRIB | IN_DELETE_SELF |
+                             IN_MOVE_SELF;
+  if (state_->fd < 0 || ::inotify_add_watch(state_->fd, folder.c_str(), kMask) < 0) {
+    *errnum = errno;
+    return false;
+  }
+  return true;
+}
+
+bool FolderWatch::Wait(int timeout_ms, StopRequests* stop, Changes* changes) {
+  pollfd fds[2] = {{stop->state_->fd, POLLIN, 0}, {state_->fd, POLLIN, 0}};
+  if (::poll(fds, 2, std::max(timeout_ms, 0)) > 0 && (fds[1].revents & POLLIN) != 0) {
+    alignas(inotify_event) char buffer[16384];
+    ssize_t got;
+    while ((got = ::read(state_->fd, buffer, sizeof buffer)) > 0) {
+      for (ssize_t at = 0; at < got;) {
+        inotify_event event;
+        std::memcpy(&event, buffer + at, sizeof event);
+        if ((event.mask & IN_Q_OVERFLOW) != 0) changes->lost = true;
+        if ((event.mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) != 0) {
+          changes->folder_gone = true;
+        }
+        const char* name = buffer + at + sizeof event;
+        if (event.len > 0 && name[0] != '\0') changes->names.emplace_back(name);
+        at += static_cast<ssize_t>(sizeof event + event.len);
+      }
+    }
+  }
+  return !stop->Requested();
+}
+
+bool SyncFiles(const std::vector<std::string>& paths, int* errnum) {
+  if (paths.empty()) return true;
+  std::string folder = paths.front().substr(0, paths.front().rfind('/') + 1);
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 || ::syncfs(fd) != 0) {
+    *errnum = errno;
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  ::close(fd);
+  return true;
+}
+
+bool SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+}  // namespace gamefold::platform
