@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "batch/batch.h"
+#include "support/boxscores.h"
 #include "support/temp_dir.h"
 
 namespace gamefold {
@@ -343,6 +344,18 @@ TEST(PublishDestination, ReadsTheUrlAndAFolder) {
   EXPECT_EQ(ReadBytes(site / "a b/GamesOf20080401.htm"), "a\r\n");
   EXPECT_TRUE(Publish(out.path(), destination, false, nullptr, &result));
   EXPECT_TRUE(result.sent.empty());
+}
+
+TEST(PublishAfterProcess, SendsThePagesJustWrittenInTheSameReport) {
+  TempDir in, out, site;
+  WriteBytes(in / "2008040100001.BOX", testing::Boxscore("Reds", 3, "Cubs", 5));
+  std::string url = "file://" + site.path() + "/";
+  Outcome run =
+      Batch({"process", "--index", "--report", "json", "--publish", url, in.path(), out.path()});
+  ASSERT_EQ(run.status, kExitSuccess) << run.err;
+  EXPECT_EQ(SentOf(run), (std::vector<std::string>{"GamesOf20080401.htm", "GamesIndex.htm"}));
+  EXPECT_EQ(json::parse(run.out)["publish"]["destination"], url);
+  EXPECT_EQ(ReadBytes(site / "GamesIndex.htm"), ReadBytes(out / "GamesIndex.htm"));
 }
 
 }  // namespace
