@@ -19,6 +19,8 @@ namespace {
 constexpr std::string_view kStateHeader = "gamefold publish 1";
 constexpr std::string_view kStyleSheetName = "vuzad.css";
 
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 int HexValue(char c) {
   if (IsDigit(c)) return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -146,6 +148,11 @@ bool ParseFileDestination(std::string_view rest, Destination* destination, std::
   if (!rest.starts_with("/") || !DecodePercent(rest, &destination->folder)) {
     *problem = "a file: destination needs a folder such as file:///var/www/league/";
     return false;
+  }
+  // file:///C:/web/ names a Windows drive's folder C:/web/.
+  std::string& folder = destination->folder;
+  if (folder.size() >= 4 && folder[2] == ':' && folder[3] == '/' && IsAsciiLetter(folder[1])) {
+    folder.erase(0, 1);
   }
   return true;
 }

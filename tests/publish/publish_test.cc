@@ -332,6 +332,8 @@ TEST(PublishDestination, ReadsTheUrlAndAFolder) {
   EXPECT_FALSE(ParseDestination("ftp://host/a%2", &destination, &problem));
   EXPECT_FALSE(ParseDestination("ftp://host/a%0Ab/", &destination, &problem));
   EXPECT_FALSE(ParseDestination("file://elsewhere/x/", &destination, &problem));
+  ASSERT_TRUE(ParseDestination("file:///D:/web%20site", &destination, &problem));
+  EXPECT_EQ(destination.folder, "D:/web site/");
 
   // A folder destination, published twice: the second time nothing goes.
   TempDir out, site;
