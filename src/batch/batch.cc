@@ -592,7 +592,7 @@ bool PublishPass(Run* run, std::ostream& out) {
   }
   if (done && !command.dry_run) {
     run->notes << "publish: " << result.sent.size() << " files sent, " << result.unchanged.size()
-                << " unchanged, to " << destination.url << '\n';
+               << " unchanged, to " << destination.url << '\n';
   }
   return done;
 }
@@ -618,9 +618,8 @@ void EmitReport(const Run& run, std::ostream& out) {
 int RunProcess(const BatchCommand& command, std::ostream& out, std::ostream& err,
                bool show_progress) {
   Run run{command, NotesOf(command, err), err, show_progress, {"process"}};
-  bool done = Locked(&run, [&run, &out] {
-    return ThenPublish(&run, out, [&run] { return ProcessPass(&run); });
-  });
+  bool done = Locked(
+      &run, [&run, &out] { return ThenPublish(&run, out, [&run] { return ProcessPass(&run); }); });
   EmitReport(run, out);
   return done ? kExitSuccess : kExitFailure;
 }

@@ -14,9 +14,9 @@ struct RunReport {
   std::vector<std::string> written = {};    // paths of the files replaced
   std::vector<std::string> unchanged = {};  // paths of the files that already held their bytes
   std::vector<Failure> failures = {};
-  std::string destination = {};         // where the run published, when it did
-  bool dry_run = false;                  // publish --dry-run: sent lists what would go
-  std::vector<std::string> sent = {};    // files of the output folder sent to destination
+  std::string destination = {};           // where the run published, when it did
+  bool dry_run = false;                   // publish --dry-run: sent lists what would go
+  std::vector<std::string> sent = {};     // files of the output folder sent to destination
   std::vector<std::string> current = {};  // files destination already held
 };
 

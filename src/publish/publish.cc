@@ -65,7 +65,8 @@ std::string HashOf(std::string_view content) {
     hash *= 0x100000001b3u;
   }
   std::string hex;
-  for (int shift = 60; shift >= 0; shift -= 4) hex.push_back("0123456789abcdef"[(hash >> shift) & 15]);
+  for (int shift = 60; shift >= 0; shift -= 4)
+    hex.push_back("0123456789abcdef"[(hash >> shift) & 15]);
   return hex;
 }
 
@@ -159,9 +160,7 @@ bool ParseFileDestination(std::string_view rest, Destination* destination, std::
 
 }  // namespace
 
-std::string UploadNameOf(std::string_view name) {
-  return "." + std::string(name) + ".part";
-}
+std::string UploadNameOf(std::string_view name) { return "." + std::string(name) + ".part"; }
 
 bool ParseDestination(std::string_view text, Destination* destination, std::string* problem) {
   *destination = Destination();
@@ -246,7 +245,8 @@ bool Publish(const std::string& output_folder, const Destination& destination, b
     }
     std::string& content = contents[name] = std::string(bytes.data(), bytes.size());
     auto last = state.find(name);
-    bool same = last != state.end() && last->second.size == static_cast<long long>(content.size()) &&
+    bool same = last != state.end() &&
+                last->second.size == static_cast<long long>(content.size()) &&
                 last->second.hash == HashOf(content);
     (same ? maybe_unchanged : to_send).push_back(name);
   }
@@ -276,9 +276,8 @@ bool Publish(const std::string& output_folder, const Destination& destination, b
     }
   }
   // Pages before the index, so that the index never links to a page still on its way.
-  std::stable_partition(to_send.begin(), to_send.end(), [](const std::string& name) {
-    return name.starts_with("GamesOf");
-  });
+  std::stable_partition(to_send.begin(), to_send.end(),
+                        [](const std::string& name) { return name.starts_with("GamesOf"); });
   for (size_t i = 0; done && i < to_send.size(); ++i) {
     const std::string& name = to_send[i];
     const std::string& content = contents[name];
@@ -286,9 +285,8 @@ bool Publish(const std::string& output_folder, const Destination& destination, b
     done = site->Put(name, content, &failure) && site->SizeOf(name, &size, &failure);
     if (done && size != static_cast<long long>(content.size())) {
       failure = {kRemoteIoError,
-                 "The copy of " + name + " at " + destination.url + " has " +
-                     std::to_string(size) + " bytes instead of " +
-                     std::to_string(content.size()),
+                 "The copy of " + name + " at " + destination.url + " has " + std::to_string(size) +
+                     " bytes instead of " + std::to_string(content.size()),
                  name};
       done = false;
     }

@@ -171,12 +171,13 @@ class CurlSite : public RemoteSite {
     url += destination_.server + Encode(destination_.folder + name);
     error_[0] = '\0';
     key_match_ = CURLKHMATCH_OK;
+    // Signals stay on (no CURLOPT_NOSIGNAL): then libcurl ignores SIGPIPE while it works, and a
+    // host that hangs up mid-write fails the run instead of killing the program.
     curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl_, CURLOPT_PROTOCOLS_STR, "sftp,ftp");
     curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, error_);
     curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, Discard);
     curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, Discard);
-    curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
@@ -189,8 +190,10 @@ class CurlSite : public RemoteSite {
     if (sftp()) {
       PrepareSsh();
     } else {
-      curl_easy_setopt(curl_, CURLOPT_USE_SSL, static_cast<long>(
-          destination_.scheme == Destination::Scheme::kFtps ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+      curl_easy_setopt(
+          curl_, CURLOPT_USE_SSL,
+          static_cast<long>(destination_.scheme == Destination::Scheme::kFtps ? CURLUSESSL_ALL
+                                                                              : CURLUSESSL_TRY));
       curl_easy_setopt(curl_, CURLOPT_SERVER_RESPONSE_TIMEOUT, kStallSeconds);
       std::string ca_file = EnvironmentValue(kCaFileVariable);
       if (!ca_file.empty()) curl_easy_setopt(curl_, CURLOPT_CAINFO, ca_file.c_str());
@@ -203,10 +206,9 @@ class CurlSite : public RemoteSite {
     curl_easy_setopt(curl_, CURLOPT_SSH_KNOWNHOSTS, known_hosts_.c_str());
     curl_easy_setopt(curl_, CURLOPT_SSH_KEYFUNCTION, CheckHostKey);
     curl_easy_setopt(curl_, CURLOPT_SSH_KEYDATA, this);
-    curl_easy_setopt(curl_, CURLOPT_SSH_AUTH_TYPES, CURLSSH_AUTH_PUBLICKEY |
-                                                        CURLSSH_AUTH_AGENT |
-                                                        CURLSSH_AUTH_PASSWORD |
-                                                        CURLSSH_AUTH_KEYBOARD);
+    curl_easy_setopt(curl_, CURLOPT_SSH_AUTH_TYPES,
+                     CURLSSH_AUTH_PUBLICKEY | CURLSSH_AUTH_AGENT | CURLSSH_AUTH_PASSWORD |
+                         CURLSSH_AUTH_KEYBOARD);
     // libcurl looks for an RSA key alone; today's keys are mostly Ed25519 or ECDSA.
     for (std::string_view key : {"id_ed25519", "id_ecdsa", "id_rsa"}) {
       private_key_ = JoinPath(ssh, key);
@@ -240,14 +242,16 @@ class CurlSite : public RemoteSite {
     if (code == CURLE_LOGIN_DENIED) {
       std::string user = destination_.user.empty() ? "" : " of " + destination_.user;
       return {kRemoteRefusedError,
-              server + " refused the login" + user + ": check the SSH key, or the password in "
-                  "~/.netrc or in " + std::string(kPasswordVariable),
+              server + " refused the login" + user +
+                  ": check the SSH key, or the password in "
+                  "~/.netrc or in " +
+                  std::string(kPasswordVariable),
               ""};
     }
     std::string reason = error_[0] != '\0' ? error_ : curl_easy_strerror(code);
     return {kRemoteIoError,
-            "Cannot publish to " + destination_.url + ": " + std::string(what) + " " + name +
-                ": " + reason,
+            "Cannot publish to " + destination_.url + ": " + std::string(what) + " " + name + ": " +
+                reason,
             name};
   }
 

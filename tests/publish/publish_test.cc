@@ -155,7 +155,8 @@ class PublishTest : public ::testing::Test {
     Failure failure;
     ASSERT_TRUE(PublishedFiles(out_.path(), &names, &failure));
     EXPECT_EQ(AllEntries(site).size(), names.size());
-    for (const std::string& name : names) EXPECT_EQ(ReadBytes(site + "/" + name), ReadBytes(out_ / name)) << name;
+    for (const std::string& name : names)
+      EXPECT_EQ(ReadBytes(site + "/" + name), ReadBytes(out_ / name)) << name;
   }
 
   TempDir home_, out_, remote_;
@@ -173,18 +174,18 @@ class SftpTest : public PublishTest {
     Shell("ssh-keygen -q -t ed25519 -N '' -f '" + ssh + "/id_ed25519'");
     Shell("cp '" + ssh + "/id_ed25519.pub' '" + ssh + "/authorized_keys'");
     Shell("echo \"$(id -un):x:$(id -u):$(id -g):test:" + home_.path() + ":/bin/sh\" > '" +
-        home_ / "passwd" + "' && echo \"$(id -gn):x:$(id -g):\" > '" + home_ / "group" + "'");
+          home_ / "passwd" + "' && echo \"$(id -gn):x:$(id -g):\" > '" + home_ / "group" + "'");
     Shell("id -un > '" + home_ / "user" + "'");
     user_ = ReadBytes(home_ / "user");
     user_.pop_back();
     port_ = FreePort();
     Shell("echo \"[127.0.0.1]:" + std::to_string(port_) + " $(dropbearkey -y -f '" +
-        home_ / "host_key" + "' | grep ^ssh-)\" > '" + ssh + "/known_hosts'");
-    server_.Start({"/usr/sbin/dropbear", "-F", "-s", "-j", "-k", "-p",
-                   "127.0.0.1:" + std::to_string(port_), "-r", home_ / "host_key", "-P",
-                   home_ / "dropbear.pid"},
-                  {"LD_PRELOAD=libnss_wrapper.so", "NSS_WRAPPER_PASSWD=" + home_ / "passwd",
-                   "NSS_WRAPPER_GROUP=" + home_ / "group"});
+          home_ / "host_key" + "' | grep ^ssh-)\" > '" + ssh + "/known_hosts'");
+    server_.Start(
+        {"/usr/sbin/dropbear", "-F", "-s", "-j", "-k", "-p", "127.0.0.1:" + std::to_string(port_),
+         "-r", home_ / "host_key", "-P", home_ / "dropbear.pid"},
+        {"LD_PRELOAD=libnss_wrapper.so", "NSS_WRAPPER_PASSWD=" + home_ / "passwd",
+         "NSS_WRAPPER_GROUP=" + home_ / "group"});
     ASSERT_TRUE(Listening(port_));
   }
   std::string Url(const std::string& folder) {
@@ -232,8 +233,8 @@ TEST_F(SftpTest, RefusesAHostKeyNotKnownOrChanged) {
   WriteBytes(known_hosts, "");
   Outcome unknown = Batch({"publish", out_.path(), Url(remote_ / "site")});
   EXPECT_EQ(unknown.status, kExitFailure);
-  EXPECT_NE(unknown.err.find("The host key of 127.0.0.1:" + std::to_string(port_) +
-                             " is not in " + known_hosts + ": nothing was sent."),
+  EXPECT_NE(unknown.err.find("The host key of 127.0.0.1:" + std::to_string(port_) + " is not in " +
+                             known_hosts + ": nothing was sent."),
             std::string::npos)
       << unknown.err;
 
@@ -251,8 +252,8 @@ class FtpTest : public PublishTest {
  protected:
   void StartServer(int port = 0) {
     std::string line;
-    server_.Start({"/usr/bin/python3", GAMEFOLD_FTP_SERVER, remote_.path(), "league",
-                   "s3cret-Pass", home_.path(), std::to_string(port)},
+    server_.Start({"/usr/bin/python3", GAMEFOLD_FTP_SERVER, remote_.path(), "league", "s3cret-Pass",
+                   home_.path(), std::to_string(port)},
                   {}, &line);
     ASSERT_FALSE(line.empty());
     port_ = std::stoi(line);
