@@ -56,11 +56,12 @@ class BatchTest : public ::testing::Test {
     WriteBytes(in_ / "2008040300001.BOX", Boxscore("Expos", 1, "Mets", 2));
   }
 
-  // The page of key as the window writes it, through the same ProcessDay.
+  // The page of key as the window writes it, through the same DayProcessor.
   std::string WindowPage(std::string_view key, int content_choice) {
     Failure err;
-    EXPECT_TRUE(ProcessDay(in_.path(), Listing(in_.path(), kBoxscorePattern), window_.path(), key,
-                           content_choice, ProcessEvents(), &err))
+    EXPECT_TRUE(DayProcessor().ProcessDay(
+        {in_.path(), Listing(in_.path(), kBoxscorePattern), window_.path(), content_choice}, key,
+        ProcessEvents(), &err))
         << err.description;
     return ReadBytes(window_ / DayPageName(key));
   }
@@ -392,7 +393,8 @@ TEST_F(BatchProgramTest, RunsASampleWeekLikeTheWindow) {
   for (int day = 1; day <= 7; ++day) {
     std::string key = "2008040" + std::to_string(day);
     Failure err;
-    ASSERT_TRUE(ProcessDay(in_.path(), names, window.path(), key, 3, ProcessEvents(), &err));
+    ASSERT_TRUE(DayProcessor().ProcessDay({in_.path(), names, window.path(), 3}, key,
+                                          ProcessEvents(), &err));
     EXPECT_EQ(ReadBytes(window / DayPageName(key)), ReadBytes(out_ / DayPageName(key))) << key;
   }
   EXPECT_TRUE(std::filesystem::exists(out_ / kIndexPageName));
