@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -14,6 +15,8 @@
 
 #include "app/folder_picker.h"
 #include "app/message_box.h"
+#include "core/game_day.h"
+#include "daypages/process.h"
 #include "support/boxscores.h"
 #include "support/fixed_clock.h"
 #include "support/temp_dir.h"
@@ -82,6 +85,7 @@ class TestForm1 : public QObject {
   void startFolderGoneWritesNothingElsewhere();
   void secondWindowLeavesTheFirstsFiles();
   void leavingSavesTheSettings();
+  void laterRunsWriteWhatAFreshRunWrites();
 
  private:
   void Activate();
@@ -646,6 +650,33 @@ void TestForm1::leavingSavesTheSettings() {
   QCOMPARE(ReadBytes(dir_->path() + "/DOD_box.txt"),
            "IPF " + boxes.toStdString() + "\r\nSEL 1 - Boxscores only\r\n");
   QVERIFY(TraceTexts(dir_->path()).contains(" folder not saved, its name holds a line feed "));
+}
+
+// The window keeps one processor, and its buffers, from run to run: nothing of a longer day or
+// a fuller content choice may show on a later page.
+void TestForm1::laterRunsWriteWhatAFreshRunWrites() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  OpenSeason(boxes, web);
+  auto* choices = Child<QListWidget>("List3");
+  choices->setCurrentRow(2);
+  Pick("20080401");
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  choices->setCurrentRow(0);
+  Pick("20080402");
+  Pick("20080403");
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QVERIFY(boxes_shown_.isEmpty());
+  QVERIFY(!Child<QProgressBar>("progress")->isVisible());
+
+  testing::TempDir fresh;
+  std::vector<std::string> names = testing::Listing(boxes.toStdString(), kBoxscorePattern);
+  for (auto [key, choice] : {std::pair{"20080401", 3}, {"20080402", 1}, {"20080403", 1}}) {
+    Failure err;
+    QVERIFY(DayProcessor().ProcessDay({boxes.toStdString(), names, fresh.path(), choice}, key, {},
+                                      &err));
+    QCOMPARE(ReadBytes(web + "/" + QString::fromStdString(DayPageName(key))),
+             testing::ReadBytes(fresh / DayPageName(key)));
+  }
 }
 
 }  // namespace gamefold
