@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,10 +43,11 @@ constexpr double kTwipsPerPixel = 15.0;
 enum class Look { kPlain, kBold, kIndicator, kChoices, kProgress };
 
 // Where a control lives in Form1Controls; its type is the control's kind.
-using ControlSlot = std::variant<
-    DriveList * Form1Controls::*, FolderList * Form1Controls::*, FileList Form1Controls::*,
-    DayList * Form1Controls::*, QListWidget * Form1Controls::*, QPushButton * Form1Controls::*,
-    QLineEdit * Form1Controls::*, QLabel * Form1Controls::*, QProgressBar * Form1Controls::*>;
+template <typename Control>
+using Slot = Control Form1Controls::*;
+using ControlSlot = std::variant<Slot<DriveList*>, Slot<FolderList*>, Slot<FileList>,
+                                 Slot<DayList*>, Slot<QListWidget*>, Slot<QPushButton*>,
+                                 Slot<QLineEdit*>, Slot<QLabel*>, Slot<QProgressBar*>>;
 
 struct ControlRow {
   ControlSlot slot;
@@ -57,42 +57,42 @@ struct ControlRow {
   QRect twips;  // left, top, width, height
 };
 
-using C = Form1Controls;
+// A control's slot and, from the same word, its objectName.
+#define CONTROL(name) &Form1Controls::name, #name
 
 // The window as designed, in tab order; the progress bar, below the buttons, comes last.
+// Rectangles in twips: left, top, width, height.
+// clang-format off
 const ControlRow kLayout[] = {
-    {&C::Drive1, "Drive1", nullptr, Look::kPlain, {240, 360, 2175, 315}},
-    {&C::Dir1, "Dir1", nullptr, Look::kPlain, {240, 840, 2175, 1665}},
-    {&C::File1, "File1", "*.box", Look::kPlain, {2400, 5280, 1935, 285}},
-    {&C::List1, "List1", nullptr, Look::kPlain, {240, 3000, 1455, 2010}},
-    {&C::Command1, "Command1", "&PROCESS", Look::kPlain, {480, 5880, 1815, 495}},
-    {&C::Command2, "Command2", "E&XIT", Look::kPlain, {4800, 5880, 1815, 495}},
-    {&C::List2, "List2", nullptr, Look::kPlain, {5160, 3000, 1455, 2010}},
-    {&C::Label1, "Label1", "Game Days Available", Look::kBold, {240, 2640, 1935, 375}},
-    {&C::Label2, "Label2", "Game Days Selected", Look::kBold, {4800, 2640, 2535, 375}},
-    {&C::Label3, "Label3", "Path to boxscore files", Look::kBold, {240, 120, 1935, 375}},
-    {&C::Drive2, "Drive2", nullptr, Look::kPlain, {4440, 360, 2175, 315}},
-    {&C::Dir2, "Dir2", nullptr, Look::kPlain, {4440, 840, 2175, 1665}},
-    {&C::Label4, "Label4", "Path to output folder", Look::kBold, {4440, 120, 2175, 375}},
-    {&C::File2, "File2", "GamesOf*.*", Look::kPlain, {2400, 4800, 1935, 285}},
-    {&C::cmdBuildIndex,
-     "cmdBuildIndex",
-     "&BUILD INDEX FILE",
-     Look::kPlain,
-     {2640, 5880, 1815, 495}},
-    {&C::txtDaysIn, "txtDaysIn", nullptr, Look::kPlain, {600, 5400, 735, 375}},
-    {&C::txtDaysOut, "txtDaysOut", nullptr, Look::kPlain, {5400, 5400, 735, 375}},
-    {&C::Label5, "Label5", "Days to Process", Look::kBold, {240, 5040, 1455, 255}},
-    {&C::Label6, "Label6", "Days Processed", Look::kBold, {5160, 5040, 1575, 375}},
-    {&C::List3, "List3", nullptr, Look::kChoices, {2280, 3120, 2055, 645}},
-    {&C::Label7, "Label7", nullptr, Look::kIndicator, {2520, 3840, 1695, 495}},
-    {&C::progress, "progress", nullptr, Look::kProgress, {240, 6435, 6375, 300}},
+    {CONTROL(Drive1),        nullptr,                  Look::kPlain,     { 240,  360, 2175,  315}},
+    {CONTROL(Dir1),          nullptr,                  Look::kPlain,     { 240,  840, 2175, 1665}},
+    {CONTROL(File1),         "*.box",                  Look::kPlain,     {2400, 5280, 1935,  285}},
+    {CONTROL(List1),         nullptr,                  Look::kPlain,     { 240, 3000, 1455, 2010}},
+    {CONTROL(Command1),      "&PROCESS",               Look::kPlain,     { 480, 5880, 1815,  495}},
+    {CONTROL(Command2),      "E&XIT",                  Look::kPlain,     {4800, 5880, 1815,  495}},
+    {CONTROL(List2),         nullptr,                  Look::kPlain,     {5160, 3000, 1455, 2010}},
+    {CONTROL(Label1),        "Game Days Available",    Look::kBold,      { 240, 2640, 1935,  375}},
+    {CONTROL(Label2),        "Game Days Selected",     Look::kBold,      {4800, 2640, 2535,  375}},
+    {CONTROL(Label3),        "Path to boxscore files", Look::kBold,      { 240,  120, 1935,  375}},
+    {CONTROL(Drive2),        nullptr,                  Look::kPlain,     {4440,  360, 2175,  315}},
+    {CONTROL(Dir2),          nullptr,                  Look::kPlain,     {4440,  840, 2175, 1665}},
+    {CONTROL(Label4),        "Path to output folder",  Look::kBold,      {4440,  120, 2175,  375}},
+    {CONTROL(File2),         "GamesOf*.*",             Look::kPlain,     {2400, 4800, 1935,  285}},
+    {CONTROL(cmdBuildIndex), "&BUILD INDEX FILE",      Look::kPlain,     {2640, 5880, 1815,  495}},
+    {CONTROL(txtDaysIn),     nullptr,                  Look::kPlain,     { 600, 5400,  735,  375}},
+    {CONTROL(txtDaysOut),    nullptr,                  Look::kPlain,     {5400, 5400,  735,  375}},
+    {CONTROL(Label5),        "Days to Process",        Look::kBold,      { 240, 5040, 1455,  255}},
+    {CONTROL(Label6),        "Days Processed",         Look::kBold,      {5160, 5040, 1575,  375}},
+    {CONTROL(List3),         nullptr,                  Look::kChoices,   {2280, 3120, 2055,  645}},
+    {CONTROL(Label7),        nullptr,                  Look::kIndicator, {2520, 3840, 1695,  495}},
+    {CONTROL(progress),      nullptr,                  Look::kProgress,  { 240, 6435, 6375,  300}},
 };
+// clang-format on
+#undef CONTROL
 
 // Creates the control of a row, or sets a file list's pattern (it has no widget: null).
 template <typename Widget>
-QWidget* Create(Widget* Form1Controls::*slot, const ControlRow& row, Form1Controls* ui,
-                QWidget* parent) {
+QWidget* Create(Slot<Widget*> slot, const ControlRow& row, Form1Controls* ui, QWidget* parent) {
   auto* widget = new Widget(parent);
   ui->*slot = widget;
   widget->setObjectName(row.name);
@@ -106,7 +106,7 @@ QWidget* Create(Widget* Form1Controls::*slot, const ControlRow& row, Form1Contro
   return widget;
 }
 
-QWidget* Create(FileList Form1Controls::*slot, const ControlRow& row, Form1Controls* ui, QWidget*) {
+QWidget* Create(Slot<FileList> slot, const ControlRow& row, Form1Controls* ui, QWidget*) {
   (ui->*slot).set_pattern(row.caption);
   return nullptr;
 }
@@ -114,7 +114,7 @@ QWidget* Create(FileList Form1Controls::*slot, const ControlRow& row, Form1Contr
 QWidget* WidgetOf(const ControlRow& row, Form1Controls* ui) {
   return std::visit(
       [ui](auto slot) -> QWidget* {
-        if constexpr (std::is_same_v<decltype(slot), FileList Form1Controls::*>) {
+        if constexpr (std::is_same_v<decltype(slot), Slot<FileList>>) {
           return nullptr;
         } else {
           return ui->*slot;
