@@ -505,23 +505,9 @@ void Form1::ShowProgress(size_t days_done, size_t days, size_t games) {
   }
 }
 
-void Form1::Command1_Click() {
-  Trace(kTraceStartingProcess);
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  // One run shows one box: a later failure is mostly the first one's consequence (a folder
-  // gone cannot be written to nor listed), so it is traced instead.
-  bool reported = false;
-  auto report = [&](const Failure& failed) {
-    if (reported) {
-      TraceFailure(failed);
-    } else {
-      Error_Message(failed);
-      reported = true;
-    }
-  };
-  Failure failure;
-  if (!Write_Settings(&failure)) report(failure);
-
+// Writes the page of every day of "Game Days Selected", first to last; each day leaves the list
+// once its page is in place. Stops at a day that fails, which stays in the list.
+bool Form1::ProcessSelectedDays(Failure* err) {
   // Nothing else runs until the click ends, so the selection cannot change meanwhile.
   std::vector<std::string> keys;
   for (int row = 0; row < ui_.List2->count(); ++row) {
@@ -540,12 +526,33 @@ void Form1::Command1_Click() {
     ShowProgress(++days_done, keys.size(), games);
   };
   if (!keys.empty()) ShowProgress(0, keys.size(), 0);
-  // A failed day stays selected, so the user can mend the cause and process again.
-  bool all_done = processor_.ProcessDays(job, keys, events, &failure) == keys.size();
+  bool all_done = processor_.ProcessDays(job, keys, events, err) == keys.size();
   ui_.progress->setVisible(false);
-  if (!all_done) report(failure);
+  return all_done;
+}
 
-  if (all_done) {
+void Form1::Command1_Click() {
+  Trace(kTraceStartingProcess);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  // One run shows one box: a later failure is mostly the first one's consequence (a folder
+  // gone cannot be written to nor listed), so it is traced instead.
+  bool reported = false;
+  auto report = [&](const Failure& failed) {
+    if (reported) {
+      TraceFailure(failed);
+    } else {
+      Error_Message(failed);
+      reported = true;
+    }
+  };
+  Failure failure;
+  if (!Write_Settings(&failure)) report(failure);
+
+  // A failed day stays selected, so the user can mend the cause and process again.
+  bool all_done = ProcessSelectedDays(&failure);
+  if (!all_done) {
+    report(failure);
+  } else {
     // Disabled, the button would hand the focus to "E&XIT", and the next Space would quit.
     if (ui_.Command1->hasFocus()) ui_.List1->setFocus(Qt::OtherFocusReason);
     ui_.Command1->setEnabled(false);

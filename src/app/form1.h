@@ -66,6 +66,7 @@ class Form1 : public QWidget {
   void Form_Load();
   void Command2_Click();
   void Command1_Click();
+  bool ProcessSelectedDays(Failure* err);
   void cmdBuildIndex_Click();
   void List1_Click(int row);
   Side Input();
