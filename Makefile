@@ -1,6 +1,7 @@
 # make run   installs what is missing, builds, and opens the window on a sample season
 # make test  installs what is missing, builds, and runs every test
 BUILD ?= build
+WINDOWS_BUILD ?= build-windows
 SANITIZE ?= OFF
 FUZZ_SECONDS ?= 60
 BENCH_ARGS ?=
@@ -10,7 +11,7 @@ CMAKE_FLAGS ?=
 DEV_FLAGS = -DGAMEFOLD_WERROR=ON
 
 .PHONY: all deps configure build run test sanitize-test release-test bench bench-short fuzz \
-	fuzz-build fuzz-smoke package package-test clean
+	fuzz-build fuzz-smoke package package-test windows windows-test clean
 
 all: build
 
@@ -66,6 +67,20 @@ fuzz: fuzz-build
 fuzz-smoke: fuzz-build
 	fuzz/run.sh 10
 
+# The core, gamefold-batch, the sample season generator and the unit tests for 64-bit Windows,
+# cross-compiled with MinGW-w64 into build-windows/.
+windows:
+	@GAMEFOLD_WINDOWS_DEPS=1 tools/install-deps.sh
+	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DGAMEFOLD_GUI=OFF -DGAMEFOLD_TESTS=ON $(DEV_FLAGS) $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_BUILD)
+
+# Runs them under Wine (its prefix kept in build-windows/), then compares the pages of
+# gamefold-batch.exe with those of the Linux build, byte for byte.
+windows-test: windows
+	$(MAKE) build BUILD=$(BUILD) CMAKE_FLAGS="$(CMAKE_FLAGS)"
+	tools/windows-test.sh $(WINDOWS_BUILD) $(BUILD)
+
 # build/gamefold_<version>_amd64.deb from a release build of its own (build/package), as a
 # packager builds it: Debian's hardening flags, no tests, warnings not errors. Then lintian,
 # which must stay silent.
@@ -86,4 +101,4 @@ package-test: package
 	packaging/package-test.sh $(BUILD)
 
 clean:
-	rm -rf build build-sanitize build-fuzz build-bench build-release
+	rm -rf build build-sanitize build-fuzz build-bench build-release build-windows

@@ -14,6 +14,11 @@ packages=(
 if [ "${GAMEFOLD_FUZZ_DEPS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
+# make windows: the MinGW-w64 cross compiler, GoogleTest's sources to build for it, and Wine to
+# run what it builds.
+if [ "${GAMEFOLD_WINDOWS_DEPS:-0}" = 1 ]; then
+  packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64)
+fi
 if [ "${GAMEFOLD_PACKAGE_DEPS:-0}" = 1 ]; then
   packages=(cmake ninja-build g++ make qt6-base-dev libgl-dev gzip
             dpkg-dev file lintian desktop-file-utils appstream)

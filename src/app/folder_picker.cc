@@ -1,8 +1,5 @@
 #include "app/folder_picker.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <QApplication>
 #include <QDateTime>
 #include <QFile>
@@ -14,7 +11,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/folder_path.h"
 #include "core/folder_listing.h"
+#include "core/platform.h"
 
 namespace gamefold {
 
@@ -50,32 +49,24 @@ std::string UnescapeMountField(const std::string& field) {
 
 QString DisplayName(const std::string& bytes) { return QFile::decodeName(bytes.c_str()); }
 
-std::string ParentOf(const std::string& folder) {
-  if (folder == "/") return folder;
-  size_t slash = folder.rfind('/');
-  return slash == 0 || slash == std::string::npos ? "/" : folder.substr(0, slash);
-}
+std::string ParentOf(const std::string& folder) { return ParentFolder(folder, NativePathStyle()); }
+
+bool IsRoot(const std::string& folder) { return ParentOf(folder) == folder; }
 
 bool ListSubfolders(const std::string& folder, std::vector<std::string>* names, Failure* err) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) {
-    *err = FailureFromErrno(errno, "cannot open the folder", folder);
+  platform::FolderReader reader;
+  int errnum = 0;
+  if (!reader.Open(folder, &errnum)) {
+    *err = FailureFromErrno(errnum, "cannot open the folder", folder);
     return false;
   }
   // Hidden folders come after the others: they are rarely wanted, but boxscores may live under
   // one (a compatibility layer's dot-folder), and every folder must be reachable from the list.
   std::vector<std::string> hidden;
-  while (dirent* entry = ::readdir(dir)) {
-    std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    bool is_dir = entry->d_type == DT_DIR;
-    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-      struct stat info {};
-      is_dir = ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-    }
-    if (is_dir) (name[0] == '.' ? hidden : *names).emplace_back(name);
+  while (reader.Next(&errnum)) {
+    if (reader.kind() != platform::EntryKind::kFolder) continue;
+    (reader.hidden() ? hidden : *names).emplace_back(reader.name());
   }
-  ::closedir(dir);
   auto less = [](const std::string& a, const std::string& b) { return ListingLess(a, b); };
   std::sort(names->begin(), names->end(), less);
   std::sort(hidden.begin(), hidden.end(), less);
@@ -84,14 +75,12 @@ bool ListSubfolders(const std::string& folder, std::vector<std::string>* names, 
 }
 
 bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return platform::KindOfPath(path) == platform::EntryKind::kFolder;
 }
 
-// Folder paths as the pickers keep them: absolute, no trailing "/" but for the root.
-std::string Normalized(std::string folder) {
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder.empty() ? "/" : folder;
+// Folder paths as the pickers keep them: absolute, no separator at the end but for a root's.
+std::string Normalized(const std::string& folder) {
+  return NormalizedFolder(folder, NativePathStyle());
 }
 
 std::vector<std::string>& MountPointsOverride() {
@@ -107,7 +96,9 @@ void OverrideMountPoints(std::vector<std::string> mounts) {
 
 std::vector<std::string> MountPoints() {
   if (!MountPointsOverride().empty()) return MountPointsOverride();
-  std::vector<std::string> mounts;
+  // Where the system has drive letters, they are the drives, as the window was designed.
+  std::vector<std::string> mounts = platform::DriveRoots();
+  if (!mounts.empty()) return mounts;
   std::ifstream table("/proc/mounts");
   std::string line;
   while (std::getline(table, line)) {
@@ -116,8 +107,7 @@ std::vector<std::string> MountPoints() {
     if (!(fields >> device >> mount_point >> type) || IsPseudoFileSystem(type)) continue;
     mount_point = UnescapeMountField(mount_point);
     // Files can be mounted too (a container's /etc/hosts); only folders are drives.
-    struct stat info {};
-    if (::stat(mount_point.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) continue;
+    if (!IsFolder(mount_point)) continue;
     if (mount_point.rfind("/proc", 0) == 0 || mount_point.rfind("/sys", 0) == 0 ||
         mount_point.rfind("/dev", 0) == 0 || mount_point.rfind("/run", 0) == 0) {
       continue;
@@ -130,17 +120,6 @@ std::vector<std::string> MountPoints() {
   std::sort(mounts.begin(), mounts.end(),
             [](const std::string& a, const std::string& b) { return ListingLess(a, b); });
   return mounts;
-}
-
-std::string MountPointOf(const std::string& path, const std::vector<std::string>& mounts) {
-  std::string best = "/";
-  for (const std::string& mount : mounts) {
-    bool below = path.rfind(mount, 0) == 0 &&
-                 (mount == "/" || (path.size() > mount.size() && path[mount.size()] == '/'));
-    bool holds = path == mount || below;
-    if (holds && mount.size() > best.size()) best = mount;
-  }
-  return best;
 }
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent), mounts_(MountPoints()) {
@@ -187,11 +166,12 @@ void DriveList::wheelEvent(QWheelEvent* event) {
 
 std::string DriveList::drive() const {
   int index = currentIndex();
-  return index >= 0 && index < static_cast<int>(mounts_.size()) ? mounts_[index] : "/";
+  if (index >= 0 && index < static_cast<int>(mounts_.size())) return mounts_[index];
+  return mounts_.empty() ? "/" : mounts_.front();
 }
 
 int DriveList::indexOfDriveFor(const std::string& path) const {
-  std::string mount = MountPointOf(path, mounts_);
+  std::string mount = MountPointOf(path, mounts_, NativePathStyle());
   auto found = std::find(mounts_.begin(), mounts_.end(), mount);
   return found == mounts_.end() ? -1 : static_cast<int>(found - mounts_.begin());
 }
@@ -225,7 +205,7 @@ void FolderList::open(const std::string& folder) {
     // The folder was deleted while shown: the list must not go on offering it, so it moves to
     // the nearest folder that still exists (the open one, when only a subfolder went).
     std::string nearest = ParentOf(Normalized(folder));
-    while (nearest != "/" && !IsFolder(nearest)) nearest = ParentOf(nearest);
+    while (!IsRoot(nearest) && !IsFolder(nearest)) nearest = ParentOf(nearest);
     Failure ignored;
     if (setPath(nearest, &ignored)) {
       failure.description += " (the folder list now shows " + path_ + ")";
@@ -238,7 +218,7 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
   bool alt_up = event->key() == Qt::Key_Up && (event->modifiers() & Qt::AltModifier) != 0;
   if (event->key() == Qt::Key_Backspace || alt_up) {
     event->accept();
-    if (path_ != "/") open(ParentOf(path_));
+    if (!IsRoot(path_)) open(ParentOf(path_));
     return;
   }
   QListWidget::keyPressEvent(event);
@@ -271,7 +251,7 @@ bool FolderList::setPath(const std::string& folder, Failure* err) {
   fill(subfolders);
   setToolTip(DisplayName(path_));
   std::vector<std::string> mounts = MountPoints();
-  std::string drive = MountPointOf(path_, mounts);
+  std::string drive = MountPointOf(path_, mounts, NativePathStyle());
   auto known = std::find_if(last_folder_of_drive_.begin(), last_folder_of_drive_.end(),
                             [&](const auto& pair) { return pair.first == drive; });
   if (known == last_folder_of_drive_.end()) {
@@ -298,18 +278,18 @@ void FolderList::fill(const std::vector<std::string>& subfolders) {
   std::vector<std::string> chain;
   for (std::string folder = path_;; folder = ParentOf(folder)) {
     chain.push_back(folder);
-    if (folder == "/") break;
+    if (IsRoot(folder)) break;
   }
   std::reverse(chain.begin(), chain.end());
   int depth = 0;
   for (const std::string& folder : chain) {
-    std::string name = folder == "/" ? "/" : folder.substr(folder.rfind('/') + 1);
+    std::string name = LastPart(folder, NativePathStyle());
     auto* item = new QListWidgetItem(open_icon, QString(depth * 2, ' ') + DisplayName(name), this);
     item->setData(kPathRole, QByteArray::fromStdString(folder));
     ++depth;
   }
   for (const std::string& name : subfolders) {
-    std::string folder = path_ == "/" ? "/" + name : path_ + "/" + name;
+    std::string folder = ChildFolder(path_, name, NativePathStyle());
     auto* item =
         new QListWidgetItem(closed_icon, QString(depth * 2, ' ') + DisplayName(name), this);
     item->setData(kPathRole, QByteArray::fromStdString(folder));

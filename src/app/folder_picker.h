@@ -9,16 +9,13 @@
 
 namespace gamefold {
 
-/// The mount points of the machine's real file systems, "/" first: what a drive list offers
-/// where paths have no drive letters.
+/// What a drive list offers: the drive roots ("C:\", "D:\") where the system has drive letters,
+/// else the mount points of the machine's real file systems, "/" first.
 std::vector<std::string> MountPoints();
 
 /// Makes MountPoints() give `mounts` instead of the machine's, so that tests choose drives; an
 /// empty list brings the machine's back.
 void OverrideMountPoints(std::vector<std::string> mounts);
-
-/// The mount point (of `mounts`) that holds path: the longest one that is a prefix of it.
-std::string MountPointOf(const std::string& path, const std::vector<std::string>& mounts);
 
 /// A drive list: the mount points, read again each time the list opens; choosing one emits
 /// driveChanged() before the choice returns. The wheel changes the drive only while the list

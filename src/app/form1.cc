@@ -1,8 +1,5 @@
 #include "app/form1.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -15,19 +12,18 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstring>
 #include <type_traits>
 #include <variant>
 
 #include "app/day_list.h"
+#include "app/folder_path.h"
 #include "app/folder_picker.h"
 #include "app/message_box.h"
 #include "app/settings_file.h"
 #include "catalogue/catalogue.h"
 #include "core/game_day.h"
 #include "core/numbers.h"
+#include "core/platform.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
@@ -178,20 +174,14 @@ QFont DialogFont() {
 }
 
 // Empty when the folder the program was started from no longer exists.
-std::string CurrentDirectory() {
-  std::string path(PATH_MAX, '\0');
-  if (::getcwd(path.data(), path.size()) == nullptr) return "";
-  path.resize(std::strlen(path.c_str()));
-  return path;
-}
+std::string CurrentDirectory() { return platform::CurrentFolder(); }
 
 QString FromBytes(std::string_view bytes) {
   return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return platform::KindOfPath(path) == platform::EntryKind::kFolder;
 }
 
 }  // namespace
@@ -245,7 +235,7 @@ void Form1::CreateControls() {
 // that, so nothing runs until start-up or the user changes a folder.
 void Form1::ShowStartFolder() {
   Failure ignored;
-  std::string start = current_dir_.empty() ? "/" : current_dir_;
+  std::string start = current_dir_.empty() ? MountPoints().front() : current_dir_;
   for (const Side& side : {Input(), Output()}) {
     side.drive->showDriveOf(start);
     side.dir->setPath(start, &ignored);
@@ -372,7 +362,7 @@ void Form1::Read_Settings() {
       case SettingsLine::Kind::kOutputFolder: {
         // A folder that is gone (or a path that is not absolute) is skipped: start-up goes on
         // with what the window shows.
-        if (line.folder.empty() || line.folder[0] != '/' || !IsFolder(line.folder)) break;
+        if (!IsAbsoluteFolder(line.folder, NativePathStyle()) || !IsFolder(line.folder)) break;
         RestoreSide(line.kind == SettingsLine::Kind::kInputFolder ? Input() : Output(),
                     line.folder);
         break;

@@ -9,9 +9,17 @@ namespace {
 // Every kind's value starts at character 5: three letters of key, one blank, then the value.
 constexpr size_t kValueStart = 4;
 
+// A bare line names the input folder: a drive-letter path ("C:\Boxes", its second character a
+// colon) as the first versions read it on Windows, an absolute path ("/boxes") on Linux. A
+// network path has no such line of its own; it is restored from an "IPF" line.
+bool IsBareFolderLine(std::string_view line, PathStyle style) {
+  if (style == PathStyle::kWindows && (line.size() < 2 || line[1] != ':')) return false;
+  return IsAbsoluteFolder(line, style);
+}
+
 }  // namespace
 
-std::vector<SettingsLine> ParseSettings(std::string_view bytes) {
+std::vector<SettingsLine> ParseSettings(std::string_view bytes, PathStyle style) {
   std::vector<SettingsLine> lines;
   for (std::string_view line : SplitLines(bytes)) {
     std::string_view key = line.substr(0, 3);
@@ -29,9 +37,7 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes) {
       setting.kind = SettingsLine::Kind::kContentChoice;
       setting.choice = digit - '0';
       lines.push_back(std::move(setting));
-    } else if (!line.empty() && line[0] == '/') {
-      // A bare absolute path names the input folder, as a line "C:\Boxes" did where paths
-      // began with a drive letter.
+    } else if (IsBareFolderLine(line, style)) {
       SettingsLine setting;
       setting.kind = SettingsLine::Kind::kInputFolder;
       setting.folder = std::string(line);

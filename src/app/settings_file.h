@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/folder_path.h"
 #include "core/failure.h"
 
 namespace gamefold {
@@ -26,8 +27,10 @@ struct SettingsLine {
 
 /// Reads the settings file's bytes into the lines to apply, in file order. Lines of no kind, and
 /// lines whose value cannot be applied (a folder line too short to hold a path, a choice that is
-/// not 1, 2 or 3), are left out. Whether a folder still exists is for the caller to check.
-std::vector<SettingsLine> ParseSettings(std::string_view bytes);
+/// not 1, 2 or 3), are left out. A bare line is the input folder when it is an absolute path in
+/// style. Whether a folder still exists is for the caller to check.
+std::vector<SettingsLine> ParseSettings(std::string_view bytes,
+                                       PathStyle style = NativePathStyle());
 
 /// False for a folder whose name holds a line feed: its line would split, and the folder could
 /// not be restored.

@@ -1,11 +1,5 @@
 #include "app/trace_log.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 namespace gamefold {
 
 TraceLog::TraceLog(const Clock* clock) : clock_(clock) {}
@@ -14,48 +8,33 @@ TraceLog::~TraceLog() { Close(); }
 
 bool TraceLog::Open(const std::string& path, Failure* err, bool* in_use) {
   Close();
+  bool held = false;
+  int errnum = 0;
   if (in_use != nullptr) *in_use = false;
-  // Not truncated on open: a second program started in the same folder must leave the first
-  // one's log whole. The lock lives as long as the log is open.
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd_ < 0) {
-    *err = FailureFromErrno(errno, "cannot create the trace log", path);
-    return false;
-  }
-  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-    Close();
-    err->number = 75;
-    err->description = "another Gamefold is using the trace log " + path;
-    if (in_use != nullptr) *in_use = true;
-    return false;
-  }
-  if (::ftruncate(fd_, 0) != 0) {
-    *err = FailureFromErrno(errno, "cannot create the trace log", path);
-    Close();
+  // A second program started in the same folder must leave the first one's log whole.
+  if (!file_.OpenHeld(path, &errnum, &held)) {
+    if (held) {
+      err->number = 75;
+      err->description = "another Gamefold is using the trace log " + platform::NativePath(path);
+      if (in_use != nullptr) *in_use = true;
+    } else {
+      *err = FailureFromErrno(errnum, "cannot create the trace log", path);
+    }
     return false;
   }
   return true;
 }
 
 void TraceLog::Trace(std::string_view text) {
-  if (fd_ < 0) return;
+  if (!file_.is_open()) return;
   std::string line = FormatTraceTime(clock_->Now());
   line.append(text);
   line.append("\r\n");
   // One unbuffered write a line: the line is in the file when Trace returns. A failed write
   // (a full disk) must not stop the command being traced, so it is dropped.
-  std::string_view rest = line;
-  while (!rest.empty()) {
-    ssize_t written = ::write(fd_, rest.data(), rest.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) break;
-    rest.remove_prefix(static_cast<size_t>(written));
-  }
+  file_.Append(line);
 }
 
-void TraceLog::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
+void TraceLog::Close() { file_.Close(); }
 
 }  // namespace gamefold

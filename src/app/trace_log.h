@@ -5,6 +5,7 @@
 
 #include "core/clock.h"
 #include "core/failure.h"
+#include "core/platform.h"
 
 namespace gamefold {
 
@@ -29,11 +30,11 @@ class TraceLog {
   void Trace(std::string_view text);
   /// Closes the log; later traces are dropped.
   void Close();
-  bool is_open() const { return fd_ >= 0; }
+  bool is_open() const { return file_.is_open(); }
 
  private:
   const Clock* clock_;
-  int fd_ = -1;
+  platform::AppendFile file_;
 };
 
 }  // namespace gamefold

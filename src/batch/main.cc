@@ -1,17 +1,18 @@
 // gamefold-batch: lists, processes and indexes game days from a shell, without the window.
 
-#include <unistd.h>
-
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "batch/batch.h"
+#include "core/platform.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args = gamefold::platform::ProgramArguments(argc, argv);
+  // Scripts read the same bytes on every system: lines end in LF alone.
+  gamefold::platform::UseBinaryStandardOutput();
   // The bar redraws itself with carriage returns, which only a terminal shows as intended.
-  bool show_progress = ::isatty(STDERR_FILENO) == 1;
+  bool show_progress = gamefold::platform::StandardErrorIsTerminal();
   int status = gamefold::RunBatch(args, std::cout, std::cerr, show_progress);
   // A listing cut short by a full disk or a closed pipe must not pass for a complete one.
   std::cout.flush();

@@ -1,17 +1,12 @@
 #include "core/clock.h"
 
 #include <cstdio>
-#include <ctime>
+
+#include "core/platform.h"
 
 namespace gamefold {
 
-DateTime SystemClock::Now() const {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                  local.tm_hour,        local.tm_min,     local.tm_sec};
-}
+DateTime SystemClock::Now() const { return platform::LocalTimeNow(); }
 
 std::string FormatTraceTime(const DateTime& time) {
   int hour12 = time.hour % 12 == 0 ? 12 : time.hour % 12;

@@ -1,7 +1,8 @@
 #include "core/failure.h"
 
 #include <cerrno>
-#include <cstring>
+
+#include "core/platform.h"
 
 namespace gamefold {
 
@@ -10,22 +11,13 @@ namespace {
 // The classic runtime error numbers that users of the window have always been shown; the
 // description that follows says the rest.
 int ErrorNumberOf(int errnum) {
-  switch (errnum) {
-    case ENOENT:
-      return 53;  // File not found
-    case ENOTDIR:
-      return 76;  // Path not found
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return 70;  // Permission denied
-    case ENOSPC:
-    case EFBIG:
-    case EDQUOT:
-      return 61;  // Disk full
-    default:
-      return 75;  // Path/File access error
+  if (errnum == ENOENT) return 53;    // File not found
+  if (errnum == ENOTDIR) return 76;   // Path not found
+  if (errnum == EACCES || errnum == EPERM || errnum == EROFS) return 70;  // Permission denied
+  if (errnum == ENOSPC || errnum == EFBIG || errnum == platform::kQuotaExceeded) {
+    return 61;  // Disk full
   }
+  return 75;  // Path/File access error
 }
 
 }  // namespace
@@ -33,8 +25,8 @@ int ErrorNumberOf(int errnum) {
 Failure FailureFromErrno(int errnum, std::string_view what, std::string_view path) {
   Failure failure;
   failure.number = ErrorNumberOf(errnum);
-  failure.description.append(what).append(" ").append(path).append(": ");
-  failure.description.append(std::strerror(errnum));
+  failure.description.append(what).append(" ").append(platform::NativePath(path)).append(": ");
+  failure.description.append(platform::ErrorText(errnum));
   return failure;
 }
 

@@ -1,15 +1,12 @@
 #include "core/folder_listing.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+
+#include "core/platform.h"
 
 namespace gamefold {
 
@@ -85,46 +82,27 @@ bool FirstDifferenceLess(std::uint64_t a, std::uint64_t b) {
   return ((a >> shift) & 0xFF) < ((b >> shift) & 0xFF);
 }
 
-size_t FolderSize(int dir_fd) {
-  struct stat info {};
-  if (::fstat(dir_fd, &info) != 0 || info.st_size <= 0) return 0;
-  return static_cast<size_t>(info.st_size);
-}
-
-bool IsRegularEntry(int dir_fd, const dirent* entry) {
-  if (entry->d_type == DT_REG) return true;
-  if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) return false;
-  // Only links and file systems that do not report the type need a stat.
-  struct stat info {};
-  return ::fstatat(dir_fd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
-}
-
 // Reads folder once, in the order the system gives: reserve(folder size in bytes, 0 when
 // unknown) first, then add(name) for every listed name. False with err when it cannot be read.
 template <typename Reserve, typename Add>
 bool ReadFolder(const std::string& folder, std::string_view pattern, Reserve reserve, Add add,
                 Failure* err) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) {
-    *err = FailureFromErrno(errno, "cannot list the folder", folder);
+  platform::FolderReader reader;
+  int errnum = 0;
+  if (!reader.Open(folder, &errnum)) {
+    *err = FailureFromErrno(errnum, "cannot list the folder", folder);
     return false;
   }
-  int dir_fd = ::dirfd(dir);
-  reserve(FolderSize(dir_fd));
-  int errnum = 0;
-  for (;;) {
-    errno = 0;
-    dirent* entry = ::readdir(dir);
-    if (entry == nullptr) {
-      errnum = errno;
-      break;
+  reserve(reader.size_hint());
+  while (reader.Next(&errnum)) {
+    std::string_view name = reader.name();
+    // The kind last: for a link it costs a system call.
+    if (reader.hidden() || !MatchesPattern(name, pattern) ||
+        reader.kind() != platform::EntryKind::kRegular) {
+      continue;
     }
-    if (entry->d_name[0] == '.') continue;
-    std::string_view name(entry->d_name);
-    if (!MatchesPattern(name, pattern) || !IsRegularEntry(dir_fd, entry)) continue;
     add(name);
   }
-  ::closedir(dir);
   if (errnum != 0) {
     *err = FailureFromErrno(errnum, "cannot list the folder", folder);
     return false;
@@ -172,9 +150,7 @@ bool ListFolder(const std::string& folder, std::string_view pattern,
   auto reserve = [names](size_t folder_size) {
     names->reserve(std::min(folder_size / kFolderBytesPerName, kMaxReservedNames));
   };
-  auto add = [names](std::string_view name) {
-    names->emplace_back(name);
-  };
+  auto add = [names](std::string_view name) { names->emplace_back(name); };
   if (!ReadFolder(folder, pattern, reserve, add, err)) {
     names->clear();
     return false;
@@ -227,13 +203,13 @@ bool FileList::SetPath(const std::string& folder, Failure* err) {
 }
 
 bool FileExists(const std::string& path) {
-  size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  size_t slash = path.size();
+  while (slash > 0 && !platform::IsPathSeparator(path[slash - 1])) --slash;
+  std::string folder = slash == 0 ? "." : path.substr(0, slash);
+  std::string name = path.substr(slash);
   if (name.empty() || name[0] == '.') return false;
   if (name.find_first_of("*?") == std::string::npos) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return platform::KindOfPath(path) == platform::EntryKind::kRegular;
   }
   std::vector<std::string> names;
   Failure ignored;

@@ -1,17 +1,11 @@
 #include "core/text_file.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <limits>
 
 #include "core/game_day.h"
+#include "core/platform.h"
 #include "core/text.h"
 
 namespace gamefold {
@@ -22,8 +16,9 @@ namespace {
 constexpr std::string_view kTemporaryMarker = ".tmp";
 
 std::string_view NameOf(std::string_view path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+  size_t slash = path.size();
+  while (slash > 0 && !platform::IsPathSeparator(path[slash - 1])) --slash;
+  return path.substr(slash);
 }
 
 std::string TemporaryPrefix(std::string_view path) {
@@ -45,39 +40,26 @@ bool IsPageName(std::string_view name) {
 
 // True for "." + page name + ".tmp" + pid + "-" + counter, exactly the names that
 // WriteFileAtomically gives a page's temporary file; gives the pid of the process that wrote it.
-bool IsTemporaryName(std::string_view name, pid_t* writer) {
+bool IsTemporaryName(std::string_view name, long* writer) {
   if (name.empty() || name[0] != '.') return false;
   size_t marker = name.rfind(kTemporaryMarker);
   if (marker == std::string_view::npos || !IsPageName(name.substr(1, marker - 1))) return false;
   std::string_view rest = name.substr(marker + kTemporaryMarker.size());
   size_t dash = rest.find('-');
   if (dash == std::string_view::npos || !IsDigits(rest.substr(dash + 1))) return false;
-  // A pid has at most seven digits where the system counts them, far fewer than DigitsValue's
+  // A pid has at most seven digits on Linux and as few in practice on Windows, fewer than DigitsValue's
   // nine.
   std::optional<int> pid = DigitsValue(rest.substr(0, dash));
   if (!pid || *pid <= 0) return false;
-  *writer = static_cast<pid_t>(*pid);
+  *writer = *pid;
   return true;
 }
 
 // The process itself counts as not running: it writes one file at a time and removes its
 // temporary file before it returns, so one of its own found later was left by an earlier
 // process that had the same pid.
-bool IsRunning(pid_t pid) {
-  if (pid == ::getpid()) return false;
-  return ::kill(pid, 0) == 0 || errno == EPERM;
-}
-
-bool WriteAll(int fd, std::string_view content) {
-  while (!content.empty()) {
-    ssize_t written = ::write(fd, content.data(), content.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    content.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
+bool IsRunning(long pid) {
+  return pid != platform::CurrentProcessId() && platform::IsProcessRunning(pid);
 }
 
 }  // namespace
@@ -102,40 +84,10 @@ std::vector<std::string_view> SplitLines(std::string_view bytes) {
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* err) {
-  bytes->clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *err = FailureFromErrno(errno, "cannot read", path);
-    return false;
-  }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    int errnum = S_ISDIR(info.st_mode) ? EISDIR : errno;
-    if (errnum == 0) errnum = EINVAL;
-    ::close(fd);
-    *err = FailureFromErrno(errnum, "cannot read", path);
-    return false;
-  }
-  // The size is a hint only: the file may grow or shrink while it is read.
-  bytes->resize(static_cast<size_t>(info.st_size) + 1);
-  size_t filled = 0;
-  for (;;) {
-    if (filled == bytes->size()) bytes->resize(bytes->size() * 2);
-    ssize_t got = ::read(fd, bytes->data() + filled, bytes->size() - filled);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      int errnum = errno;
-      ::close(fd);
-      bytes->clear();
-      *err = FailureFromErrno(errnum, "cannot read", path);
-      return false;
-    }
-    if (got == 0) break;
-    filled += static_cast<size_t>(got);
-  }
-  ::close(fd);
-  bytes->resize(filled);
-  return true;
+  int errnum = 0;
+  if (platform::ReadFileBytes(path, bytes, &errnum)) return true;
+  *err = FailureFromErrno(errnum, "cannot read", path);
+  return false;
 }
 
 void AppendLine(std::string* out, std::string_view line) {
@@ -145,37 +97,25 @@ void AppendLine(std::string* out, std::string_view line) {
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
   std::string path(folder);
-  if (path.empty() || path.back() != '/') path += '/';
+  if (path.empty() || !platform::IsPathSeparator(path.back())) path += platform::kPathSeparator;
   path.append(name);
   return path;
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err) {
   static std::atomic<unsigned> counter{0};
-  std::string prefix = TemporaryPrefix(path) + std::to_string(::getpid()) + "-";
+  std::string prefix = TemporaryPrefix(path) + std::to_string(platform::CurrentProcessId()) + "-";
   std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+  int errnum = 0;
+  bool written = false;
+  for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = prefix + std::to_string(counter++);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
+    written = platform::WriteNewFile(temporary, content, &errnum);
+    if (written || errnum != EEXIST) break;
   }
-  if (fd < 0) {
-    *err = FailureFromErrno(errno, "cannot write", path);
-    return false;
-  }
-  bool written = WriteAll(fd, content);
-  int errnum = errno;
-  if (::close(fd) != 0 && written) {
-    written = false;
-    errnum = errno;
-  }
-  if (written && ::rename(temporary.c_str(), path.c_str()) != 0) {
-    written = false;
-    errnum = errno;
-  }
+  if (written) written = platform::ReplaceByRename(temporary, path, &errnum);
   if (!written) {
-    ::unlink(temporary.c_str());
+    if (errnum != EEXIST) platform::RemoveFile(temporary);
     *err = FailureFromErrno(errnum, "cannot write", path);
     return false;
   }
@@ -183,15 +123,20 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, Fail
 }
 
 void RemoveStaleTemporaries(const std::string& folder) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
-  while (dirent* entry = ::readdir(dir)) {
-    pid_t writer = 0;
-    if (IsTemporaryName(entry->d_name, &writer) && !IsRunning(writer)) {
-      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  platform::FolderReader reader;
+  int errnum = 0;
+  if (!reader.Open(folder, &errnum)) return;
+  // Names first, removals after: a folder changed while it is read may skip or repeat names.
+  std::vector<std::string> stale;
+  while (reader.Next(&errnum)) {
+    long writer = 0;
+    if (IsTemporaryName(reader.name(), &writer) && !IsRunning(writer)) {
+      stale.emplace_back(reader.name());
     }
   }
-  ::closedir(dir);
+  // On Windows a temporary that its writer still holds open cannot be removed: that writer
+  // runs, so the file stays, as it must.
+  for (const std::string& name : stale) platform::RemoveFile(JoinPath(folder, name));
 }
 
 }  // namespace gamefold

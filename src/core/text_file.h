@@ -20,7 +20,8 @@ bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* e
 /// Appends line and CR LF to out.
 void AppendLine(std::string* out, std::string_view line);
 
-/// Joins a folder and a file name with one "/".
+/// Joins a folder and a file name with one separator ("/", or "\\" on Windows); a folder that
+/// ends in either separator gets no other.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
 /// Replaces the file at path with content, so that readers see the old file or the new one and

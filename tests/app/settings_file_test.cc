@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/text_file.h"
 #include "support/temp_dir.h"
 
 namespace gamefold {
@@ -28,7 +29,7 @@ TEST(SettingsFile, ReadsWhatItWroteBack) {
 TEST(SettingsFile, ReadsOnlyLinesItCanApply) {
   EXPECT_EQ(ParseSettings(""), Lines{});
   // A bare path names the input folder; later lines of a side override earlier ones in order.
-  EXPECT_EQ(ParseSettings("/web/boxes\nIPF /a\r\n"),
+  EXPECT_EQ(ParseSettings("/web/boxes\nIPF /a\r\n", PathStyle::kPosix),
             (Lines{Folder(Kind::kInputFolder, "/web/boxes"), Folder(Kind::kInputFolder, "/a")}));
   // Lower-case keys, unknown lines, blank lines and short folder lines are skipped.
   EXPECT_EQ(ParseSettings("ipf /x\r\nhello\r\n\r\nIPF\r\nOPF \r\nIPFX/y\r\n"),
@@ -36,8 +37,8 @@ TEST(SettingsFile, ReadsOnlyLinesItCanApply) {
   // Only character 5 gives the choice; one outside 1 to 3 is skipped.
   EXPECT_EQ(ParseSettings("SEL 31\r\nSEL 0\r\nSEL 4 - x\r\nSEL \r\nSEL\r\nSEL x\r\n"),
             (Lines{Choice(3)}));
-  // A path of the other platform's form is not applied here.
-  EXPECT_EQ(ParseSettings("D:\\Web\\Boxes\r\n"), Lines{});
+  // A bare path of the other system's form is not applied (both forms: folder_path_test).
+  EXPECT_EQ(ParseSettings("D:\\Web\\Boxes\r\n", PathStyle::kPosix), Lines{});
   // Garbage bytes and very long lines are read without harm.
   EXPECT_EQ(ParseSettings(std::string("\0\xff\xfe\r\nOPF /o", 11)),
             (Lines{Folder(Kind::kOutputFolder, "/o")}));
@@ -54,7 +55,7 @@ TEST(SettingsFile, ReplacesTheFileWhole) {
             "IPF /in\r\nOPF /out\r\nSEL 1 - Boxscores only\r\n");
   // A folder that is not there: the failure names the file, nothing is written.
   EXPECT_FALSE(WriteSettingsFile(dir / "gone/DOD_box.txt", "/in", "/out", "x", &failure));
-  EXPECT_NE(failure.description.find("gone/DOD_box.txt"), std::string::npos);
+  EXPECT_NE(failure.description.find(JoinPath("gone", "DOD_box.txt")), std::string::npos);
 }
 
 }  // namespace

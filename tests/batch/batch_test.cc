@@ -1,8 +1,6 @@
 #include "batch/batch.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,6 +10,7 @@
 #include "catalogue/catalogue.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
+#include "core/platform.h"
 #include "core/text_file.h"
 #include "daypages/boxscore.h"
 #include "support/line_readers.h"
@@ -315,8 +314,12 @@ TEST_F(BatchTest, BadFoldersFailWithOneLineNamingTheFile) {
   std::string file = in_ / "2008040100001.BOX";
   ExpectFailure(
       RunArgs({"process", in_.path(), file, "20080401"}),
-      "Error Encountered 76 cannot write " + file + "/GamesOf20080401.htm: Not a directory");
+      "Error Encountered 76 cannot write " + JoinPath(file, "GamesOf20080401.htm") +
+          ": Not a directory");
+}
 
+TEST_F(BatchTest, AnUnreadableBoxscoreStopsTheRunKeepingThePagesDone) {
+  if (platform::kPathSeparator != '/') GTEST_SKIP() << "Linux only: reads /proc/self/mem";
   // A boxscore that cannot be read, whoever runs the test: reading the memory of the reading
   // process at address 0 fails. The days before it keep their pages, the day itself its old one.
   const std::string kOldPage = "kept as it was\r\n";
@@ -328,85 +331,6 @@ TEST_F(BatchTest, BadFoldersFailWithOneLineNamingTheFile) {
   EXPECT_FALSE(Page("20080401").empty());
   EXPECT_EQ(kOldPage, Page("20080403"));
   EXPECT_FALSE(std::filesystem::exists(out_ / "GamesOf20080402.htm"));
-}
-
-// The built program, run as a user runs it from a shell.
-class BatchProgramTest : public ::testing::Test {
- protected:
-  Outcome Shell(const std::string& command) {
-    std::string line = "cd '" + cwd_.path() + "' && " + command + " >'" + (cwd_ / "stdout") +
-                       "' 2>'" + (cwd_ / "stderr") + "'";
-    int status = std::system(line.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(cwd_ / "stdout"),
-            ReadBytes(cwd_ / "stderr")};
-  }
-
-  TempDir cwd_, in_, out_;
-};
-
-// The sample season is the data of `make run` and of the benchmark: its boxscores must read as
-// games, with three sections, and the same seed must give the same files.
-TEST_F(BatchProgramTest, MakesTheSameReadableSeasonFromASeed) {
-  const std::string make = GAMEFOLD_MAKE_SEASON_PROGRAM;
-  TempDir again;
-  ASSERT_EQ(0, Shell(make + " --seed 5 --year 2011 --days 2 " + in_.path()).status);
-  ASSERT_EQ(0, Shell(make + " --seed 5 --year 2011 --days 2 " + again.path()).status);
-  std::vector<std::string> names = Listing(in_.path(), kBoxscorePattern);
-  ASSERT_EQ(27u, names.size());
-  EXPECT_EQ("2011040100001.BOX", names.front());
-  EXPECT_EQ("2011040200014.BOX", names.back());
-  for (const std::string& name : names) {
-    std::string text = ReadBytes(in_ / name);
-    EXPECT_EQ(text, ReadBytes(again / name)) << name;
-    EXPECT_TRUE(text.size() >= 10000 && text.size() <= 30000) << name << " " << text.size();
-    std::vector<std::string_view> lines = SplitLines(text);
-    EXPECT_TRUE(ReadGameTitle(lines).has_value()) << name;
-    EXPECT_EQ(3, std::count_if(lines.begin(), lines.end(),
-                               [&](std::string_view line) {
-                                 return line.find(lines.front()) != std::string_view::npos;
-                               }))
-        << name;
-  }
-  ASSERT_EQ(0, Shell(make + " --seed 6 --year 2011 --days 1 " + again.path()).status);
-  EXPECT_NE(ReadBytes(in_ / names.front()), ReadBytes(again / names.front()));
-  EXPECT_EQ(2, Shell(make + " --days 0 " + again.path()).status);
-}
-
-TEST_F(BatchProgramTest, RunsASampleWeekLikeTheWindow) {
-  const std::string batch = GAMEFOLD_BATCH_PROGRAM;
-  Outcome made = Shell(std::string(GAMEFOLD_MAKE_SEASON_PROGRAM) + " --days 7 " + in_.path());
-  ASSERT_EQ(0, made.status) << made.err;
-  std::vector<std::string> names = Listing(in_.path(), kBoxscorePattern);
-  EXPECT_EQ(94u, names.size());  // 13 and 14 games by turns
-
-  Outcome run = Shell(batch + " list " + in_.path() + " " + out_.path());
-  EXPECT_EQ(0, run.status);
-  EXPECT_EQ("20080401\n20080402\n20080403\n20080404\n20080405\n20080406\n20080407\n", run.out);
-  EXPECT_EQ("7 days to process, 0 days processed, year MAYBE\n", run.err);
-
-  // stderr is a file here, not a terminal: no progress bar.
-  run = Shell(batch + " process --content 3 --index " + in_.path() + " " + out_.path());
-  EXPECT_EQ(0, run.status);
-  EXPECT_EQ("", run.out);
-  EXPECT_EQ("0 days to process, 7 days processed, year MATCHED\n", run.err);
-  TempDir window;
-  for (int day = 1; day <= 7; ++day) {
-    std::string key = "2008040" + std::to_string(day);
-    Failure err;
-    ASSERT_TRUE(DayProcessor().ProcessDay({in_.path(), names, window.path(), 3}, key,
-                                          ProcessEvents(), &err));
-    EXPECT_EQ(ReadBytes(window / DayPageName(key)), ReadBytes(out_ / DayPageName(key))) << key;
-  }
-  EXPECT_TRUE(std::filesystem::exists(out_ / kIndexPageName));
-  // The window's own files stay out of it.
-  EXPECT_FALSE(std::filesystem::exists(cwd_ / "DOD_box.txt"));
-  EXPECT_FALSE(std::filesystem::exists(cwd_ / "boxtrace.txt"));
-
-  EXPECT_EQ(1, Shell(batch + " index " + (in_ / "missing")).status);
-  run = Shell(batch + " process " + in_.path());
-  EXPECT_EQ(2, run.status);
-  EXPECT_EQ("", run.out);
-  EXPECT_NE(std::string::npos, run.err.find(kUsageStart));
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 #include "monthindex/index_page.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
+#include "core/text_file.h"
 #include "support/temp_dir.h"
 
 namespace gamefold {
@@ -16,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadBytes;
 using testing::TempDir;
+using testing::WriteBytes;
 
 const std::string kBlank = "<TD ALIGN=CENTER>&nbsp;&nbsp;";
 
@@ -210,11 +211,11 @@ TEST(IndexPage, WriteFailureKeepsTheOldIndex) {
   Failure err;
 
   // An output "folder" that is a regular file.
-  fs::path not_a_folder = fs::path(folder / "web");
-  std::ofstream(not_a_folder, std::ios::binary) << "x";
-  EXPECT_FALSE(WriteIndexPage(not_a_folder.string(), names, &err));
+  std::string not_a_folder = folder / "web";
+  WriteBytes(not_a_folder, "x");
+  EXPECT_FALSE(WriteIndexPage(not_a_folder, names, &err));
   EXPECT_NE(err.number, 0);
-  EXPECT_NE(err.description.find((not_a_folder / "GamesIndex.htm").string()), std::string::npos)
+  EXPECT_NE(err.description.find(JoinPath(not_a_folder, "GamesIndex.htm")), std::string::npos)
       << err.description;
   EXPECT_EQ(ReadBytes(not_a_folder), "x");
 
@@ -225,14 +226,15 @@ TEST(IndexPage, WriteFailureKeepsTheOldIndex) {
 
   // The rename over the old index fails (it is a folder here, which even root cannot replace
   // with a file): the old one stays as it was and no temporary file is left.
-  fs::path out = fs::path(folder / "out");
-  fs::create_directories(out / "GamesIndex.htm");
-  std::ofstream(out / "GamesIndex.htm" / "keep", std::ios::binary) << "old\r\n";
+  std::string out = folder / "out";
+  std::string old_index = JoinPath(out, "GamesIndex.htm");
+  fs::create_directories(old_index);
+  WriteBytes(JoinPath(old_index, "keep"), "old\r\n");
   err = {};
-  EXPECT_FALSE(WriteIndexPage(out.string(), names, &err));
+  EXPECT_FALSE(WriteIndexPage(out, names, &err));
   EXPECT_NE(err.number, 0);
-  EXPECT_EQ(ReadBytes(out / "GamesIndex.htm" / "keep"), "old\r\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(out), {}), 1);
+  EXPECT_EQ(ReadBytes(JoinPath(old_index, "keep")), "old\r\n");
+  EXPECT_EQ(testing::AllEntries(out), std::vector<std::string>{"GamesIndex.htm"});
 }
 
 }  // namespace

@@ -1,21 +1,30 @@
 #include "support/temp_dir.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "core/folder_listing.h"
+#include "core/platform.h"
+#include "core/text_file.h"
 
 namespace gamefold::testing {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "gamefold-XXXXXX").string();
-  path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+  static std::atomic<unsigned> count{0};
+  std::string base = std::filesystem::temp_directory_path().string();
+  std::string prefix = "gamefold-" + std::to_string(platform::CurrentProcessId()) + "-";
+  std::error_code error;
+  // A folder of an earlier run with the same process id may still be there: take the next.
+  for (int attempt = 0; attempt < 1000 && path_.empty(); ++attempt) {
+    std::string candidate = JoinPath(base, prefix + std::to_string(count++));
+    if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+  }
 }
+
+std::string TempDir::operator/(std::string_view name) const { return JoinPath(path_, name); }
 
 TempDir::~TempDir() {
   // A test may have left the folder read-only.
@@ -52,6 +61,14 @@ std::vector<std::string> Listing(const std::string& folder, std::string_view pat
   return names;
 }
 
-bool PermissionsAreIgnored() { return ::geteuid() == 0; }
+bool PermissionsAreIgnored() {
+  static const bool ignored = [] {
+    TempDir dir;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    return std::ofstream(dir / "probe").is_open();
+  }();
+  return ignored;
+}
 
 }  // namespace gamefold::testing

@@ -15,7 +15,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+  /// The path of name in the folder, joined as the core joins paths.
+  std::string operator/(std::string_view name) const;
 
  private:
   std::string path_;
@@ -34,8 +35,8 @@ std::vector<std::string> AllEntries(const std::string& folder);
 /// The folder's names as the program lists them (ListFolder); empty when it cannot be read.
 std::vector<std::string> Listing(const std::string& folder, std::string_view pattern);
 
-/// True when the process can write into read-only folders (root does), so that a test relying
-/// on permissions must take another way to make a write fail.
+/// True when the process can write into read-only folders (root can; on Windows everyone can),
+/// so that a test relying on permissions must take another way to make a write fail.
 bool PermissionsAreIgnored();
 
 }  // namespace gamefold::testing

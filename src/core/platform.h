@@ -1,0 +1,134 @@
+#pragma once
+
+// What the core asks of the operating system. platform_posix.cc and platform_win32.cc each
+// implement all of it; the build takes one. Paths are bytes as the user gave them: on Windows
+// they are UTF-8, converted to the system's wide characters at each call. Failures give an
+// error number of <cerrno> (ENOENT, EACCES, ...), the same on every system for the same cause,
+// so that users see the same error numbers and messages everywhere.
+
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/clock.h"
+
+namespace gamefold::platform {
+
+/// The separator this system writes between folders and names.
+extern const char kPathSeparator;
+
+/// True for a byte that separates folders in a path here: "/" everywhere, "\" on Windows too.
+bool IsPathSeparator(char c);
+
+/// True for a path that needs no current folder: "/x"; on Windows also "C:\x" and "\\host\share".
+bool IsAbsolutePath(std::string_view path);
+
+/// path with its separators written as this system writes them, for messages.
+std::string NativePath(std::string_view path);
+
+/// The disk quota error number, or a number no call gives where the system has none.
+extern const int kQuotaExceeded;
+
+/// What a folder entry is; a link counts as what it leads to, one leading nowhere as kOther.
+enum class EntryKind { kRegular, kFolder, kOther, kMissing };
+
+/// Reads a folder's entries one by one, in the order the system gives, "." and ".." left out.
+class FolderReader {
+ public:
+  FolderReader();
+  ~FolderReader();
+  FolderReader(const FolderReader&) = delete;
+  FolderReader& operator=(const FolderReader&) = delete;
+
+  /// Opens folder; false with *errnum when it cannot be read.
+  bool Open(const std::string& folder, int* errnum);
+  /// Moves to the next entry; false at the end, or on a failure with *errnum set (0 at the end).
+  bool Next(int* errnum);
+  /// The current entry's name, valid until the next call of Next.
+  std::string_view name() const;
+  /// True when the system hides the entry: a name beginning with "."; on Windows also the
+  /// hidden attribute.
+  bool hidden() const;
+  /// What the current entry is; may cost a system call for a link.
+  EntryKind kind() const;
+  /// The folder's size in bytes where the system tells it cheaply, else 0: a hint at how many
+  /// names it holds.
+  size_t size_hint() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+/// What path is, following links.
+EntryKind KindOfPath(const std::string& path);
+
+/// Reads a whole file's bytes in binary; false with *errnum on a missing or unreadable file and
+/// on anything that is not a regular file (EISDIR for a folder).
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum);
+
+/// Creates a file that must not exist yet (EEXIST otherwise), writes content in binary and
+/// closes it. On a failure after the creation the file stays, for the caller to remove.
+bool WriteNewFile(const std::string& path, std::string_view content, int* errnum);
+
+/// Renames from to to, replacing an existing file at to in one step (EISDIR when to is a
+/// folder).
+bool ReplaceByRename(const std::string& from, const std::string& to, int* errnum);
+
+/// Removes a file; false when it could not be removed, also when a process still has it open
+/// where the system then refuses (Windows).
+bool RemoveFile(const std::string& path);
+
+/// A file written from its start, each Append reaching the file before it returns.
+class AppendFile {
+ public:
+  AppendFile();
+  ~AppendFile();
+  AppendFile(const AppendFile&) = delete;
+  AppendFile& operator=(const AppendFile&) = delete;
+
+  /// Opens path for writing, creating it, and holds it so that no other program opens it so
+  /// too while it is open; then empties it. False with *errnum, or with *in_use set and the
+  /// file untouched when another program holds it.
+  bool OpenHeld(const std::string& path, int* errnum, bool* in_use);
+  /// Writes bytes at the end; false when not all could be written.
+  bool Append(std::string_view bytes);
+  void Close();
+  bool is_open() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+/// The current folder, as an absolute path; "" when it cannot be told.
+std::string CurrentFolder();
+
+/// This process's id.
+long CurrentProcessId();
+
+/// True when a process with this id still runs.
+bool IsProcessRunning(long pid);
+
+/// The machine's local time now.
+DateTime LocalTimeNow();
+
+/// The system's text for an error number; the same text for the same number everywhere.
+std::string ErrorText(int errnum);
+
+/// The program's arguments without its name, as UTF-8 on Windows whatever the code page.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+/// Makes standard output write its bytes as they are: no LF turned into CR LF on Windows.
+void UseBinaryStandardOutput();
+
+/// True when standard error is a terminal (a console on Windows).
+bool StandardErrorIsTerminal();
+
+/// The roots of the drives where the system has drive letters ("C:\", "D:\", ...); empty
+/// elsewhere.
+std::vector<std::string> DriveRoots();
+
+}  // namespace gamefold::platform

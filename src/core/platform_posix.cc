@@ -1,0 +1,247 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+#include <ctime>
+
+#include "core/platform.h"
+
+namespace gamefold::platform {
+
+const char kPathSeparator = '/';
+const int kQuotaExceeded = EDQUOT;
+
+bool IsPathSeparator(char c) { return c == '/'; }
+
+bool IsAbsolutePath(std::string_view path) { return !path.empty() && path[0] == '/'; }
+
+std::string NativePath(std::string_view path) { return std::string(path); }
+
+namespace {
+
+EntryKind KindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return EntryKind::kRegular;
+  if (S_ISDIR(mode)) return EntryKind::kFolder;
+  return EntryKind::kOther;
+}
+
+bool WriteAll(int fd, std::string_view content) {
+  while (!content.empty()) {
+    ssize_t written = ::write(fd, content.data(), content.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    content.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+struct FolderReader::State {
+  DIR* dir = nullptr;
+  dirent* entry = nullptr;
+};
+
+FolderReader::FolderReader() : state_(std::make_unique<State>()) {}
+
+FolderReader::~FolderReader() {
+  if (state_->dir != nullptr) ::closedir(state_->dir);
+}
+
+bool FolderReader::Open(const std::string& folder, int* errnum) {
+  state_->dir = ::opendir(folder.c_str());
+  if (state_->dir == nullptr) *errnum = errno;
+  return state_->dir != nullptr;
+}
+
+bool FolderReader::Next(int* errnum) {
+  for (;;) {
+    errno = 0;
+    state_->entry = ::readdir(state_->dir);
+    if (state_->entry == nullptr) {
+      *errnum = errno;
+      return false;
+    }
+    const char* name = state_->entry->d_name;
+    if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) return true;
+  }
+}
+
+std::string_view FolderReader::name() const { return state_->entry->d_name; }
+
+bool FolderReader::hidden() const { return state_->entry->d_name[0] == '.'; }
+
+EntryKind FolderReader::kind() const {
+  switch (state_->entry->d_type) {
+    case DT_REG:
+      return EntryKind::kRegular;
+    case DT_DIR:
+      return EntryKind::kFolder;
+    case DT_LNK:
+    case DT_UNKNOWN:
+      break;
+    default:
+      return EntryKind::kOther;
+  }
+  // Only links and file systems that do not report the type need a stat.
+  struct stat info {};
+  if (::fstatat(::dirfd(state_->dir), state_->entry->d_name, &info, 0) != 0) {
+    return EntryKind::kOther;
+  }
+  return KindOfMode(info.st_mode);
+}
+
+size_t FolderReader::size_hint() const {
+  struct stat info {};
+  if (::fstat(::dirfd(state_->dir), &info) != 0 || info.st_size <= 0) return 0;
+  return static_cast<size_t>(info.st_size);
+}
+
+EntryKind KindOfPath(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return EntryKind::kMissing;
+  return KindOfMode(info.st_mode);
+}
+
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum) {
+  bytes->clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *errnum = errno;
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    *errnum = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    if (*errnum == 0) *errnum = EINVAL;
+    ::close(fd);
+    return false;
+  }
+  // The size is a hint only: the file may grow or shrink while it is read.
+  bytes->resize(static_cast<size_t>(info.st_size) + 1);
+  size_t filled = 0;
+  for (;;) {
+    if (filled == bytes->size()) bytes->resize(bytes->size() * 2);
+    ssize_t got = ::read(fd, bytes->data() + filled, bytes->size() - filled);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      *errnum = errno;
+      ::close(fd);
+      bytes->clear();
+      return false;
+    }
+    if (got == 0) break;
+    filled += static_cast<size_t>(got);
+  }
+  ::close(fd);
+  bytes->resize(filled);
+  return true;
+}
+
+bool WriteNewFile(const std::string& path, std::string_view content, int* errnum) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    *errnum = errno;
+    return false;
+  }
+  bool written = WriteAll(fd, content);
+  *errnum = errno;
+  if (::close(fd) != 0 && written) {
+    written = false;
+    *errnum = errno;
+  }
+  return written;
+}
+
+bool ReplaceByRename(const std::string& from, const std::string& to, int* errnum) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  *errnum = errno;
+  return false;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+struct AppendFile::State {
+  int fd = -1;
+};
+
+AppendFile::AppendFile() : state_(std::make_unique<State>()) {}
+
+AppendFile::~AppendFile() { Close(); }
+
+bool AppendFile::OpenHeld(const std::string& path, int* errnum, bool* in_use) {
+  Close();
+  *in_use = false;
+  // Not truncated on open: another program's file must stay whole. The lock lives as long as
+  // the file is open.
+  state_->fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (state_->fd < 0) {
+    *errnum = errno;
+    return false;
+  }
+  if (::flock(state_->fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    Close();
+    *in_use = true;
+    return false;
+  }
+  if (::ftruncate(state_->fd, 0) != 0) {
+    *errnum = errno;
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool AppendFile::Append(std::string_view bytes) {
+  return state_->fd >= 0 && WriteAll(state_->fd, bytes);
+}
+
+void AppendFile::Close() {
+  if (state_->fd >= 0) ::close(state_->fd);
+  state_->fd = -1;
+}
+
+bool AppendFile::is_open() const { return state_->fd >= 0; }
+
+std::string CurrentFolder() {
+  std::string path(PATH_MAX, '\0');
+  if (::getcwd(path.data(), path.size()) == nullptr) return "";
+  path.resize(std::strlen(path.c_str()));
+  return path;
+}
+
+long CurrentProcessId() { return static_cast<long>(::getpid()); }
+
+bool IsProcessRunning(long pid) {
+  if (pid <= 0 || pid > INT_MAX) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+DateTime LocalTimeNow() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                  local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::string ErrorText(int errnum) { return std::strerror(errnum); }
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void UseBinaryStandardOutput() {}
+
+bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+std::vector<std::string> DriveRoots() { return {}; }
+
+}  // namespace gamefold::platform
