@@ -12,6 +12,7 @@
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/folder_picker.h"
 #include "app/message_box.h"
@@ -55,6 +56,21 @@ QStringList TraceTexts(const QString& folder) {
   }
   return texts;
 }
+
+// Calls on_paint each time target is painted.
+class PaintWatch : public QObject {
+ public:
+  PaintWatch(QWidget* target, std::function<void()> on_paint) : on_paint_(std::move(on_paint)) {
+    target->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) on_paint_();
+    return false;
+  }
+
+ private:
+  std::function<void()> on_paint_;
+};
 
 }  // namespace
 
@@ -262,7 +278,17 @@ void TestForm1::pickingAndProcessingWritesPages() {
   Pick("20080401");
 
   int lines_before = TraceTexts(dir_->path()).size();
+  // The run repaints as it goes: the user sees each day leave the selection, and the count.
+  auto* selected = Child<QListWidget>("List2");
+  auto* bar = Child<QProgressBar>("progress");
+  QList<int> days_shown;
+  QStringList progress_shown;
+  PaintWatch list_watch(selected->viewport(), [&] { days_shown << selected->count(); });
+  PaintWatch bar_watch(bar, [&] { progress_shown << bar->text(); });
   QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QVERIFY(days_shown.contains(1));
+  QVERIFY(progress_shown.contains("1 of 2 days, 1 games"));
+  QVERIFY(progress_shown.contains("2 of 2 days, 3 games"));
   QVERIFY(boxes_shown_.isEmpty());
   QVERIFY(QFile::exists(web + "/GamesOf20080401.htm"));
   QVERIFY(QFile::exists(web + "/GamesOf20080402.htm"));
