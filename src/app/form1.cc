@@ -186,7 +186,7 @@ bool IsFolder(const std::string& path) {
 
 }  // namespace
 
-// One side of the window: a drive list, its folder list and the hidden file list they point,
+// One side of the window: a drive list, its folder list and the hidden file list they point at,
 // with the trace texts of its handlers.
 struct Form1::Side {
   DriveList* drive;
