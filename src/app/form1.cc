@@ -491,7 +491,9 @@ void Form1::ShowProgress(size_t days_done, size_t days, size_t games) {
     ui_.progress->setVisible(true);
     repaint();
   } else {
-    repaint(QRegion(ui_.List2->geometry()) + ui_.progress->geometry());
+    // Inside the list's frame, which stays as it was: its rows and its scroll bar.
+    QRegion changed = QRegion(ui_.List2->contentsRect().translated(ui_.List2->pos()));
+    repaint(changed + ui_.progress->geometry());
   }
 }
 
