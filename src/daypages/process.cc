@@ -80,12 +80,4 @@ size_t DayProcessor::ProcessDays(const ProcessJob& job, std::span<const std::str
   return done;
 }
 
-bool ProcessDay(const std::string& input_folder, const std::vector<std::string>& input_names,
-                const std::string& output_folder, std::string_view key, int content_choice,
-                const ProcessEvents& events, Failure* err) {
-  DayProcessor processor;
-  return processor.ProcessDay({input_folder, input_names, output_folder, content_choice}, key,
-                              events, err);
-}
-
 }  // namespace gamefold
