@@ -38,10 +38,11 @@ release-test:
 
 # Season-sized benchmarks in an optimised build of their own; prints the tables.
 bench: deps
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DGAMEFOLD_GUI=OFF \
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DGAMEFOLD_GUI=ON \
 		-DGAMEFOLD_BENCH=ON $(DEV_FLAGS)
 	cmake --build build-bench
 	build-bench/bench/batch_bench $(BENCH_ARGS)
+	QT_QPA_PLATFORM=offscreen build-bench/bench/window_bench $(BENCH_ARGS)
 	@if [ -x build-bench/bench/catalogue_bench ]; then build-bench/bench/catalogue_bench; fi
 
 # The benchmarks on a few days, once each: proves that they build and run, measures nothing.

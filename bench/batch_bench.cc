@@ -12,27 +12,24 @@
 // the benchmark builds and runs (as CI does) and measures nothing worth reading.
 
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/utsname.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/game_day.h"
 
-extern char** environ;
-
 namespace {
+
+using bench::FreshFolder;
+using bench::Measure;
+using bench::RunProgram;
+using bench::Verdict;
 
 // The size of the data and the number of runs: a full season, or a few days for --short.
 struct Plan {
@@ -52,56 +49,6 @@ constexpr double kMemoryTargetMb = 30;
 // How much more the full season may take than half of it and still count as not growing: the
 // listing of another 1,215 names, and the allocator's slack.
 constexpr double kMemoryGrowthMb = 1;
-
-struct Measure {
-  double seconds = 0;      // wall time
-  double cpu_seconds = 0;  // user and system time: what the program itself spent, whatever
-                           // else the machine was running meanwhile
-  double peak_mb = 0;
-};
-
-double Seconds(const timeval& time) {
-  return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
-}
-
-// Runs a program with its output thrown away and returns its wall time and peak memory.
-Measure RunProgram(const std::vector<std::string>& args) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  timespec start{}, stop{};
-  ::clock_gettime(CLOCK_MONOTONIC, &start);
-  pid_t pid = 0;
-  if (::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-    std::fprintf(stderr, "batch_bench: cannot run %s\n", argv[0]);
-    std::exit(1);
-  }
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
-  ::clock_gettime(CLOCK_MONOTONIC, &stop);
-  posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "batch_bench: %s failed\n", args[0].c_str());
-    std::exit(1);
-  }
-  Measure measure;
-  measure.seconds = static_cast<double>(stop.tv_sec - start.tv_sec) +
-                    static_cast<double>(stop.tv_nsec - start.tv_nsec) * 1e-9;
-  measure.cpu_seconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-  measure.peak_mb = static_cast<double>(usage.ru_maxrss) / 1024;  // kilobytes on Linux
-  return measure;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 struct Comparison {
   std::vector<double> ours, floor, ratios, cpu_ratios;
@@ -132,14 +79,6 @@ Comparison Compare(const std::vector<std::string>& ours, const std::vector<std::
   return result;
 }
 
-// An empty output folder, and the written pages of the last run flushed to the disk, so that
-// no run pays for the one before it.
-void FreshFolder(const std::string& folder) {
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  ::sync();
-}
-
 // 50,000 empty boxscores, 137 a day over the year: the catalogue reads names only.
 void MakeNameFolder(const std::string& folder, int count) {
   std::filesystem::create_directories(folder);
@@ -156,28 +95,9 @@ void MakeNameFolder(const std::string& folder, int count) {
   }
 }
 
-std::string Machine() {
-  std::ifstream cpuinfo("/proc/cpuinfo");
-  std::string line, model = "unknown processor";
-  while (std::getline(cpuinfo, line)) {
-    if (line.rfind("model name", 0) == 0) {
-      model = line.substr(line.find(':') + 2);
-      break;
-    }
-  }
-  utsname system{};
-  ::uname(&system);
-  return model + ", " + std::to_string(::sysconf(_SC_NPROCESSORS_ONLN)) + " cores, " +
-         system.sysname + " " + system.release;
-}
-
-const char* Verdict(bool met) { return met ? "met" : "MISSED"; }
-
 void PrintComparison(const char* job, const Comparison& result, double target) {
-  double ratio = Median(result.ratios);
-  std::printf("%-42s %9.3f s %9.3f s %7.2fx %7.2fx  <= %.1fx %s\n", job, Median(result.ours),
-              Median(result.floor), ratio, Median(result.cpu_ratios), target,
-              Verdict(ratio <= target));
+  bench::PrintRow(job, bench::Median(result.ours), bench::Median(result.floor),
+                  bench::Median(result.ratios), bench::Median(result.cpu_ratios), target);
 }
 
 }  // namespace
@@ -190,18 +110,7 @@ int main(int argc, char** argv) {
     --argc;
     ++argv;
   }
-  std::string root;
-  if (argc > 1) {
-    root = argv[1];
-    std::filesystem::create_directories(root);
-  } else {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gamefold-bench-XXXXXX");
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      std::perror("batch_bench: mkdtemp");
-      return 1;
-    }
-    root = pattern;
-  }
+  std::string root = bench::DataFolder(argc > 1 ? argv[1] : nullptr);
   const std::string batch = GAMEFOLD_BATCH_PROGRAM;
   const std::string season = root + "/season", half = root + "/half", names = root + "/names";
   const std::string out = root + "/out", empty = root + "/empty";
@@ -238,14 +147,14 @@ int main(int argc, char** argv) {
   FreshFolder(out);
   Measure half_run = RunProgram({batch, "process", "--content", "3", "--index", half, out});
 
-  std::printf("Machine: %s\n", Machine().c_str());
+  std::printf("Machine: %s\n", bench::Machine().c_str());
   if (short_run) std::printf("Short run: a few days, once each; the figures mean nothing.\n");
   std::printf("%-42s %11s %11s %8s %8s  %s\n", "job (medians, wall time)", "gamefold", "floor",
               "ratio", "cpu", "target");
   PrintComparison("process --content 3 --index, 2,430 games", process, kProcessTarget);
   PrintComparison("process --all, all pages current", current, kCurrentTarget);
   PrintComparison("process --durable, 2,430 games", durable, kProcessTarget * (1 + kDurableShare));
-  double durable_cost = Median(durable.ours) / Median(process.ours) - 1;
+  double durable_cost = bench::Median(durable.ours) / bench::Median(process.ours) - 1;
   std::printf("%-42s %+8.0f %%  %40s %s\n", "durability's cost over a plain run",
               durable_cost * 100, "<= +20 % to be the default",
               durable_cost <= kDurableShare ? "could be" : "an option");

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,10 +9,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QStyle>
+#include <QStyleFactory>
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstring>
+#include <type_traits>
+#include <variant>
 
 #include "app/day_list.h"
 #include "app/folder_path.h"
@@ -40,6 +40,144 @@ constexpr double kTwipsPerPixel = 15.0;
 // cannot answer meanwhile, so less than gamefold-batch waits.
 constexpr double kWindowLockWaitSeconds = 10;
 
+// How a control looks beyond its kind.
+enum class Look { kPlain, kBold, kIndicator, kChoices, kProgress };
+
+// Where a control lives in Form1Controls; its type is the control's kind.
+template <typename Control>
+using Slot = Control Form1Controls::*;
+using ControlSlot = std::variant<Slot<DriveList*>, Slot<FolderList*>, Slot<FileList>,
+                                 Slot<DayList*>, Slot<QListWidget*>, Slot<QPushButton*>,
+                                 Slot<QLineEdit*>, Slot<QLabel*>, Slot<QProgressBar*>>;
+
+struct ControlRow {
+  ControlSlot slot;
+  const char* name;
+  const char* caption;  // a button's or a label's caption, a file list's pattern
+  Look look;
+  QRect twips;  // left, top, width, height
+};
+
+// A control's slot and, from the same word, its objectName.
+#define CONTROL(name) &Form1Controls::name, #name
+
+// The window as designed, in tab order; the progress bar, below the buttons, comes last.
+// Rectangles in twips: left, top, width, height.
+// clang-format off
+const ControlRow kLayout[] = {
+    {CONTROL(Drive1),        nullptr,                  Look::kPlain,     { 240,  360, 2175,  315}},
+    {CONTROL(Dir1),          nullptr,                  Look::kPlain,     { 240,  840, 2175, 1665}},
+    {CONTROL(File1),         "*.box",                  Look::kPlain,     {2400, 5280, 1935,  285}},
+    {CONTROL(List1),         nullptr,                  Look::kPlain,     { 240, 3000, 1455, 2010}},
+    {CONTROL(Command1),      "&PROCESS",               Look::kPlain,     { 480, 5880, 1815,  495}},
+    {CONTROL(Command2),      "E&XIT",                  Look::kPlain,     {4800, 5880, 1815,  495}},
+    {CONTROL(List2),         nullptr,                  Look::kPlain,     {5160, 3000, 1455, 2010}},
+    {CONTROL(Label1),        "Game Days Available",    Look::kBold,      { 240, 2640, 1935,  375}},
+    {CONTROL(Label2),        "Game Days Selected",     Look::kBold,      {4800, 2640, 2535,  375}},
+    {CONTROL(Label3),        "Path to boxscore files", Look::kBold,      { 240,  120, 1935,  375}},
+    {CONTROL(Drive2),        nullptr,                  Look::kPlain,     {4440,  360, 2175,  315}},
+    {CONTROL(Dir2),          nullptr,                  Look::kPlain,     {4440,  840, 2175, 1665}},
+    {CONTROL(Label4),        "Path to output folder",  Look::kBold,      {4440,  120, 2175,  375}},
+    {CONTROL(File2),         "GamesOf*.*",             Look::kPlain,     {2400, 4800, 1935,  285}},
+    {CONTROL(cmdBuildIndex), "&BUILD INDEX FILE",      Look::kPlain,     {2640, 5880, 1815,  495}},
+    {CONTROL(txtDaysIn),     nullptr,                  Look::kPlain,     { 600, 5400,  735,  375}},
+    {CONTROL(txtDaysOut),    nullptr,                  Look::kPlain,     {5400, 5400,  735,  375}},
+    {CONTROL(Label5),        "Days to Process",        Look::kBold,      { 240, 5040, 1455,  255}},
+    {CONTROL(Label6),        "Days Processed",         Look::kBold,      {5160, 5040, 1575,  375}},
+    {CONTROL(List3),         nullptr,                  Look::kChoices,   {2280, 3120, 2055,  645}},
+    {CONTROL(Label7),        nullptr,                  Look::kIndicator, {2520, 3840, 1695,  495}},
+    {CONTROL(progress),      nullptr,                  Look::kProgress,  { 240, 6435, 6375,  300}},
+};
+// clang-format on
+#undef CONTROL
+
+// Creates the control of a row, or sets a file list's pattern (it has no widget: null).
+template <typename Widget>
+QWidget* Create(Slot<Widget*> slot, const ControlRow& row, Form1Controls* ui, QWidget* parent) {
+  auto* widget = new Widget(parent);
+  ui->*slot = widget;
+  widget->setObjectName(row.name);
+  if constexpr (std::is_base_of_v<QAbstractButton, Widget> || std::is_same_v<Widget, QLabel>) {
+    if (row.caption != nullptr) widget->setText(row.caption);
+  }
+  if constexpr (std::is_base_of_v<QListWidget, Widget>) {
+    widget->setSelectionMode(QAbstractItemView::SingleSelection);
+    widget->setUniformItemSizes(true);
+  }
+  return widget;
+}
+
+QWidget* Create(Slot<FileList> slot, const ControlRow& row, Form1Controls* ui, QWidget*) {
+  (ui->*slot).set_pattern(row.caption);
+  return nullptr;
+}
+
+QWidget* WidgetOf(const ControlRow& row, Form1Controls* ui) {
+  return std::visit(
+      [ui](auto slot) -> QWidget* {
+        if constexpr (std::is_same_v<decltype(slot), Slot<FileList>>) {
+          return nullptr;
+        } else {
+          return ui->*slot;
+        }
+      },
+      row.slot);
+}
+
+void ApplyLook(QWidget* widget, Look look) {
+  QFont font = widget->font();
+  switch (look) {
+    case Look::kPlain:
+      break;
+    case Look::kBold:
+      font.setWeight(QFont::Bold);
+      widget->setFont(font);
+      static_cast<QLabel*>(widget)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      break;
+    case Look::kIndicator: {
+      auto* label = static_cast<QLabel*>(widget);
+      font.setPointSizeF(13.5);
+      label->setFont(font);
+      label->setAlignment(Qt::AlignCenter);
+      label->setFrameShape(QFrame::Box);
+      label->setLineWidth(1);
+      label->setAutoFillBackground(true);
+      break;
+    }
+    case Look::kChoices: {
+      // The three choices fill the small box exactly: no scroll bars, long texts elided (each
+      // begins with its number) and shown whole in a tooltip.
+      auto* list = static_cast<QListWidget*>(widget);
+      list->setStyleSheet("QListWidget::item { padding: 0px; margin: 0px; }");
+      list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      list->setTextElideMode(Qt::ElideRight);
+      break;
+    }
+    case Look::kProgress: {
+      static_cast<QProgressBar*>(widget)->setTextVisible(true);
+      widget->setVisible(false);
+      // Flat blocks, as the classic window drew them: the gradients and stripes of the default
+      // style cost ten times as much to paint, and the bar is painted for every day processed.
+      if (QStyle* flat = QStyleFactory::create("Windows"); flat != nullptr) {
+        flat->setParent(widget->parentWidget());  // outlives the bar, created before it
+        widget->setStyle(flat);
+      }
+      break;
+    }
+  }
+}
+
+// The nearest face to the classic 8-point dialog font is an Arial-metric one; the system's
+// sans serif is the fallback.
+QFont DialogFont() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  font.setFamilies({"Liberation Sans", "Arial", "Helvetica", font.family()});
+  font.setPointSizeF(8.25);
+  font.setWeight(QFont::Normal);
+  return font;
+}
+
 // Empty when the folder the program was started from no longer exists.
 std::string CurrentDirectory() { return platform::CurrentFolder(); }
 
@@ -52,6 +190,24 @@ bool IsFolder(const std::string& path) {
 }
 
 }  // namespace
+
+// One side of the window: a drive list, its folder list and the hidden file list they point at,
+// with the trace texts of its handlers.
+struct Form1::Side {
+  DriveList* drive;
+  FolderList* dir;
+  FileList* files;
+  std::string_view drive_change;
+  std::string_view dir_change;
+};
+
+Form1::Side Form1::Input() {
+  return {ui_.Drive1, ui_.Dir1, &ui_.File1, " change drive1 ", " change dir1 "};
+}
+
+Form1::Side Form1::Output() {
+  return {ui_.Drive2, ui_.Dir2, &ui_.File2, " change drive2 ", " change dir2 "};
+}
 
 Form1::Form1(const Clock* clock, QWidget* parent)
     : QWidget(parent), clock_(clock != nullptr ? clock : &system_clock_), trace_(clock_) {
@@ -69,144 +225,69 @@ void Form1::CreateControls() {
   resize(kDesignWidth, kDesignHeight);
   // Smaller than designed, controls would overlap and captions be cut.
   setMinimumSize(kDesignWidth, kDesignHeight);
-
-  // The nearest face to the classic 8-point dialog font is an Arial-metric one; the system's
-  // sans serif is the fallback.
-  QFont base = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  base.setFamilies({"Liberation Sans", "Arial", "Helvetica", base.family()});
-  base.setPointSizeF(8.25);
-  base.setWeight(QFont::Normal);
-  setFont(base);
-  QFont bold = base;
-  bold.setWeight(QFont::Bold);
-
-  auto place = [this](QWidget* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(name);
-    placements_.push_back({widget, QRect(left, top, width, height)});
-  };
-  auto label = [&](const char* name, const char* caption, int left, int top, int width,
-                   int height) {
-    auto* widget = new QLabel(caption, this);
-    widget->setFont(bold);
-    widget->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(widget, name, left, top, width, height);
-    return widget;
-  };
-
-  // Created in tab order; the hidden file lists File1 and File2 need no widget.
-  Drive1 = new DriveList(this);
-  place(Drive1, "Drive1", 240, 360, 2175, 315);
-  Dir1 = new FolderList(this);
-  place(Dir1, "Dir1", 240, 840, 2175, 1665);
-  List1 = new DayList(this);
-  place(List1, "List1", 240, 3000, 1455, 2010);
-  Command1 = new QPushButton("&PROCESS", this);
-  place(Command1, "Command1", 480, 5880, 1815, 495);
-  Command2 = new QPushButton("E&XIT", this);
-  place(Command2, "Command2", 4800, 5880, 1815, 495);
-  List2 = new QListWidget(this);
-  place(List2, "List2", 5160, 3000, 1455, 2010);
-  Label1 = label("Label1", "Game Days Available", 240, 2640, 1935, 375);
-  Label2 = label("Label2", "Game Days Selected", 4800, 2640, 2535, 375);
-  Label3 = label("Label3", "Path to boxscore files", 240, 120, 1935, 375);
-  Drive2 = new DriveList(this);
-  place(Drive2, "Drive2", 4440, 360, 2175, 315);
-  Dir2 = new FolderList(this);
-  place(Dir2, "Dir2", 4440, 840, 2175, 1665);
-  Label4 = label("Label4", "Path to output folder", 4440, 120, 2175, 375);
-  cmdBuildIndex = new QPushButton("&BUILD INDEX FILE", this);
-  place(cmdBuildIndex, "cmdBuildIndex", 2640, 5880, 1815, 495);
-  txtDaysIn = new QLineEdit(this);
-  place(txtDaysIn, "txtDaysIn", 600, 5400, 735, 375);
-  txtDaysOut = new QLineEdit(this);
-  place(txtDaysOut, "txtDaysOut", 5400, 5400, 735, 375);
-  Label5 = label("Label5", "Days to Process", 240, 5040, 1455, 255);
-  Label6 = label("Label6", "Days Processed", 5160, 5040, 1575, 375);
-  List3 = new QListWidget(this);
-  place(List3, "List3", 2280, 3120, 2055, 645);
-  Label7 = new QLabel(this);
-  QFont indicator = base;
-  indicator.setPointSizeF(13.5);
-  Label7->setFont(indicator);
-  Label7->setAlignment(Qt::AlignCenter);
-  Label7->setFrameShape(QFrame::Box);
-  Label7->setLineWidth(1);
-  Label7->setAutoFillBackground(true);
-  place(Label7, "Label7", 2520, 3840, 1695, 495);
-  // Shown only while "&PROCESS" works, below the buttons.
-  progress_ = new QProgressBar(this);
-  progress_->setTextVisible(true);
-  progress_->setVisible(false);
-  place(progress_, "progress", 240, 6435, 6375, 300);
-
-  for (QListWidget* list : std::initializer_list<QListWidget*>{List1, List2, List3}) {
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setUniformItemSizes(true);
+  setFont(DialogFont());
+  // Created in tab order, which makes the focus chain.
+  for (const ControlRow& row : kLayout) {
+    QWidget* widget =
+        std::visit([&](auto slot) { return Create(slot, row, &ui_, this); }, row.slot);
+    if (widget != nullptr) ApplyLook(widget, row.look);
   }
-  // The three choices fill the small box exactly: no scroll bars, long texts elided (each
-  // begins with its number) and shown whole in a tooltip.
-  List3->setStyleSheet("QListWidget::item { padding: 0px; margin: 0px; }");
-  List3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  List3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  List3->setTextElideMode(Qt::ElideRight);
+  ShowStartFolder();
+  ConnectHandlers();
+}
 
-  QWidget* previous = nullptr;
-  for (QWidget* widget :
-       std::initializer_list<QWidget*>{Drive1, Dir1, List1, Command1, Command2, List2, Drive2, Dir2,
-                                       cmdBuildIndex, txtDaysIn, txtDaysOut, List3}) {
-    if (previous != nullptr) setTabOrder(previous, widget);
-    previous = widget;
-  }
-
-  // The window starts on the current directory; the change handlers are connected only after
-  // that, so nothing runs until start-up or the user changes a folder.
+// The window starts on the current directory; the change handlers are connected only after
+// that, so nothing runs until start-up or the user changes a folder.
+void Form1::ShowStartFolder() {
   Failure ignored;
   std::string start = current_dir_.empty() ? MountPoints().front() : current_dir_;
-  Drive1->showDriveOf(start);
-  Drive2->showDriveOf(start);
-  Dir1->setPath(start, &ignored);
-  Dir2->setPath(start, &ignored);
-  File1_.SetPath(Dir1->path(), &ignored);
-  File2_.SetPath(Dir2->path(), &ignored);
+  for (const Side& side : {Input(), Output()}) {
+    side.drive->showDriveOf(start);
+    side.dir->setPath(start, &ignored);
+    side.files->SetPath(side.dir->path(), &ignored);
+  }
+}
 
-  connect(Drive1, &DriveList::driveChanged, this, &Form1::Drive1_Change);
-  connect(Dir1, &FolderList::pathChanged, this, &Form1::Dir1_Change);
-  connect(Drive2, &DriveList::driveChanged, this, &Form1::Drive2_Change);
-  connect(Dir2, &FolderList::pathChanged, this, &Form1::Dir2_Change);
-  connect(Dir1, &FolderList::openFailed, this, &Form1::Error_Message);
-  connect(Dir2, &FolderList::openFailed, this, &Form1::Error_Message);
-  connect(List1, &DayList::picked, this, &Form1::List1_Click);
-  connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-  connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-  connect(cmdBuildIndex, &QPushButton::clicked, this, &Form1::cmdBuildIndex_Click);
+void Form1::ConnectHandlers() {
+  connect(ui_.Drive1, &DriveList::driveChanged, this, [this] { DriveChanged(Input()); });
+  connect(ui_.Dir1, &FolderList::pathChanged, this, &Form1::Dir1_Change);
+  connect(ui_.Drive2, &DriveList::driveChanged, this, [this] { DriveChanged(Output()); });
+  connect(ui_.Dir2, &FolderList::pathChanged, this, &Form1::Dir2_Change);
+  connect(ui_.Dir1, &FolderList::openFailed, this, &Form1::Error_Message);
+  connect(ui_.Dir2, &FolderList::openFailed, this, &Form1::Error_Message);
+  connect(ui_.List1, &DayList::picked, this, &Form1::List1_Click);
+  connect(ui_.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+  connect(ui_.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+  connect(ui_.cmdBuildIndex, &QPushButton::clicked, this, &Form1::cmdBuildIndex_Click);
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
   // Every control keeps its place and size in proportion to the client area.
   double x_scale = event->size().width() / (kDesignWidth * kTwipsPerPixel);
   double y_scale = event->size().height() / (kDesignHeight * kTwipsPerPixel);
-  for (const auto& [widget, t] : placements_) {
+  for (const ControlRow& row : kLayout) {
+    QWidget* widget = WidgetOf(row, &ui_);
+    if (widget == nullptr) continue;
+    const QRect& t = row.twips;
     int left = qRound(t.left() * x_scale), top = qRound(t.top() * y_scale);
     int right = qRound((t.left() + t.width()) * x_scale);
     int bottom = qRound((t.top() + t.height()) * y_scale);
     int width = right - left;
     // A caption wider than its box (fonts differ from platform to platform) may run on to the
     // right, where the window leaves room beside every label; it is never cut.
-    if (auto* caption = qobject_cast<QLabel*>(widget); caption != nullptr && caption != Label7) {
-      width = std::max(width, caption->sizeHint().width());
-    }
+    if (row.look == Look::kBold) width = std::max(width, widget->sizeHint().width());
     widget->setGeometry(left, top, width, bottom - top);
   }
   QWidget::resizeEvent(event);
 }
 
 void Form1::Form_Load() {
-  txtDaysOut->setText("0");
+  ui_.txtDaysOut->setText("0");
   for (std::string_view choice : kContentChoices) {
-    auto* item = new QListWidgetItem(FromBytes(choice), List3);
+    auto* item = new QListWidgetItem(FromBytes(choice), ui_.List3);
     item->setToolTip(item->text());
   }
-  List3->setCurrentRow(0);
+  ui_.List3->setCurrentRow(0);
 
   Failure failure;
   bool in_use = false;
@@ -227,17 +308,17 @@ void Form1::Form_Load() {
     Error_Message(failure);
   }
   Trace(" starting ");
-  Command1->setEnabled(false);
+  ui_.Command1->setEnabled(false);
   if (!current_dir_.empty() && FileExists(JoinPath(current_dir_, kSettingsFileName))) {
     Read_Settings();
   }
-  for (size_t month = 1; month <= 12; ++month) MonthNames_[month] = kMonthNames[month];
-  File1_.set_pattern(std::string(kBoxscorePattern));
-  Trace(txtDaysOut->text().toStdString() + " Days out");
-  if (LeadingNumber(txtDaysOut->text().toStdString()) == 0) cmdBuildIndex->setEnabled(false);
-  Trace(txtDaysIn->text().toStdString() + " Days in");
-  Trace(File1_.path());
-  Trace(File2_.path());
+  ui_.File1.set_pattern(std::string(kBoxscorePattern));
+  Trace(ui_.txtDaysOut->text().toStdString() + " Days out");
+  if (LeadingNumber(ui_.txtDaysOut->text().toStdString()) == 0)
+    ui_.cmdBuildIndex->setEnabled(false);
+  Trace(ui_.txtDaysIn->text().toStdString() + " Days in");
+  Trace(ui_.File1.path());
+  Trace(ui_.File2.path());
   Trace(" finished load ");
 }
 
@@ -287,15 +368,12 @@ void Form1::Read_Settings() {
         // A folder that is gone (or a path that is not absolute) is skipped: start-up goes on
         // with what the window shows.
         if (!IsAbsoluteFolder(line.folder, NativePathStyle()) || !IsFolder(line.folder)) break;
-        if (line.kind == SettingsLine::Kind::kInputFolder) {
-          RestoreSide(Drive1, Dir1, &File1_, line.folder);
-        } else {
-          RestoreSide(Drive2, Dir2, &File2_, line.folder);
-        }
+        RestoreSide(line.kind == SettingsLine::Kind::kInputFolder ? Input() : Output(),
+                    line.folder);
         break;
       }
       case SettingsLine::Kind::kContentChoice:
-        List3->setCurrentRow(line.choice - 1);
+        ui_.List3->setCurrentRow(line.choice - 1);
         break;
       case SettingsLine::Kind::kCharset:
         charset_ = line.charset;
@@ -304,23 +382,22 @@ void Form1::Read_Settings() {
   }
 }
 
-void Form1::RestoreSide(DriveList* drive, FolderList* dir, FileList* files,
-                        const std::string& folder) {
+void Form1::RestoreSide(const Side& side, const std::string& folder) {
   Failure failure;
-  drive->setDrive(folder);
-  if (!dir->setPath(folder, &failure)) return;
-  if (!files->SetPath(dir->path(), &failure)) Error_Message(failure);
+  side.drive->setDrive(folder);
+  if (!side.dir->setPath(folder, &failure)) return;
+  if (!side.files->SetPath(side.dir->path(), &failure)) Error_Message(failure);
 }
 
 bool Form1::Write_Settings(Failure* err) {
   if (!own_files_) return true;
-  for (const std::string& folder : {File1_.path(), File2_.path()}) {
+  for (const std::string& folder : {ui_.File1.path(), ui_.File2.path()}) {
     if (!SavableFolder(folder)) Trace(" folder not saved, its name holds a line feed ");
   }
-  QListWidgetItem* choice = List3->currentItem();
+  QListWidgetItem* choice = ui_.List3->currentItem();
   std::string choice_text = choice != nullptr ? choice->text().toStdString() : "";
-  return WriteSettingsFile(JoinPath(current_dir_, kSettingsFileName), File1_.path(), File2_.path(),
-                           choice_text, err, charset_);
+  return WriteSettingsFile(JoinPath(current_dir_, kSettingsFileName), ui_.File1.path(),
+                           ui_.File2.path(), choice_text, err, charset_);
 }
 
 void Form1::PointFileList(FileList* files, const FolderList* dir) {
@@ -328,66 +405,59 @@ void Form1::PointFileList(FileList* files, const FolderList* dir) {
   if (!files->SetPath(dir->path(), &failure)) Error_Message(failure);
 }
 
-void Form1::DriveChanged(DriveList* drive, FolderList* dir) {
+void Form1::DriveChanged(const Side& side) {
+  Trace(side.drive_change);
   // The folder list moves to the folder last open on the new drive, running its own handler.
   Failure failure;
-  if (!dir->setPath(dir->currentFolderOfDrive(drive->drive()), &failure)) {
+  if (!side.dir->setPath(side.dir->currentFolderOfDrive(side.drive->drive()), &failure)) {
     Error_Message(failure);
-    drive->showDriveOf(dir->path());
+    side.drive->showDriveOf(side.dir->path());
   }
+  Trace(side.files->path());
 }
 
-void Form1::Drive1_Change() {
-  Trace(" change drive1 ");
-  DriveChanged(Drive1, Dir1);
-  Trace(File1_.path());
+// What both folder handlers do first: the drive list and the hidden file list follow.
+void Form1::FolderChanged(const Side& side) {
+  Trace(side.dir_change);
+  side.drive->showDriveOf(side.dir->path());
+  PointFileList(side.files, side.dir);
 }
 
 void Form1::Dir1_Change() {
-  Trace(" change dir1 ");
-  Drive1->showDriveOf(Dir1->path());
-  PointFileList(&File1_, Dir1);
-  if (!File1_.names().empty()) {
-    Get_Dates();
+  FolderChanged(Input());
+  if (!ui_.File1.names().empty()) {
+    RebuildCatalogue();
   } else {
     SetIndicator(kIndicatorNoGames.caption, kIndicatorNoGames.rgb);
-    Label7->setToolTip(QString());
-    SetListEntries(List1, {});
-    SetListEntries(List2, {});
+    ui_.Label7->setToolTip(QString());
+    SetListEntries(ui_.List1, {});
+    SetListEntries(ui_.List2, {});
   }
-  SetCount(txtDaysIn, List1->count());
-  Trace(File1_.path());
-}
-
-void Form1::Drive2_Change() {
-  Trace(" change drive2 ");
-  DriveChanged(Drive2, Dir2);
-  Trace(File2_.path());
+  SetCount(ui_.txtDaysIn, ui_.List1->count());
+  Trace(ui_.File1.path());
 }
 
 void Form1::Dir2_Change() {
-  Trace(" change dir2 ");
-  Drive2->showDriveOf(Dir2->path());
-  PointFileList(&File2_, Dir2);
-  Get_Dates();
-  cmdBuildIndex->setEnabled(!File2_.names().empty());
-  SetCount(txtDaysOut, static_cast<long>(File2_.names().size()));
-  Trace(File2_.path());
+  FolderChanged(Output());
+  RebuildCatalogue();
+  ui_.cmdBuildIndex->setEnabled(!ui_.File2.names().empty());
+  SetCount(ui_.txtDaysOut, static_cast<long>(ui_.File2.names().size()));
+  Trace(ui_.File2.path());
 }
 
-void Form1::Get_Dates() {
-  CatalogueResult result = gamefold::Get_Dates(File1_.names(), File2_.names());
+void Form1::RebuildCatalogue() {
+  CatalogueResult result = Get_Dates(ui_.File1.names(), ui_.File2.names());
   for (const std::string& line : result.trace) Trace(line);
-  if (result.list_replaced) SetListEntries(List1, result.entries);
+  if (result.list_replaced) SetListEntries(ui_.List1, result.entries);
   if (result.indicator) SetIndicator(result.indicator->caption, result.indicator->rgb);
   // The indicator alone cannot say why it stayed as it was, or that the year it shows does not
   // hold for every boxscore.
   if (result.end == CatalogueResult::End::kFileError ||
       result.end == CatalogueResult::End::kListed) {
-    Label7->setToolTip(FromBytes(result.notice));
+    ui_.Label7->setToolTip(FromBytes(result.notice));
   }
-  if (result.days_in) SetCount(txtDaysIn, *result.days_in);
-  if (result.days_out) SetCount(txtDaysOut, *result.days_out);
+  if (result.days_in) SetCount(ui_.txtDaysIn, *result.days_in);
+  if (result.days_out) SetCount(ui_.txtDaysOut, *result.days_out);
   if (result.end == CatalogueResult::End::kFailed) {
     Error_Message(result.failure);
     TraceFailure(result.failure);
@@ -396,31 +466,73 @@ void Form1::Get_Dates() {
 }
 
 void Form1::List1_Click(int row) {
-  if (updating_lists_ || row < 0 || row >= List1->count()) return;
-  std::string entry = List1->item(row)->text().toStdString();
+  if (updating_lists_ || row < 0 || row >= ui_.List1->count()) return;
+  std::string entry = ui_.List1->item(row)->text().toStdString();
   Trace(" Click a game day ");
-  List2->addItem(List1->item(row)->text());
+  ui_.List2->addItem(ui_.List1->item(row)->text());
   Trace(entry);
   updating_lists_ = true;
-  delete List1->takeItem(row);
-  List1->setCurrentRow(-1);
-  List1->clearSelection();
+  delete ui_.List1->takeItem(row);
+  ui_.List1->setCurrentRow(-1);
+  ui_.List1->clearSelection();
   updating_lists_ = false;
-  Command1->setEnabled(List2->count() > 0);
+  ui_.Command1->setEnabled(ui_.List2->count() > 0);
 }
 
 int Form1::ContentChoiceNumber() const {
   // The list always has a line selected; should it lose it, the first choice is the safe one.
-  int row = List3->currentRow();
+  int row = ui_.List3->currentRow();
   return row >= 0 ? row + 1 : 1;
 }
 
-void Form1::ShowProgress(long days_done, long days, long games) {
-  progress_->setRange(0, static_cast<int>(days));
-  progress_->setValue(static_cast<int>(days_done));
-  progress_->setFormat(QString("%1 of %2 days, %3 games").arg(days_done).arg(days).arg(games));
-  progress_->setVisible(true);
-  repaint();
+// The forced repaint of each day, of the window but only where it changed: the list that lost
+// the day and the bar. A repaint of the whole window, or one for each of the two, costs more
+// than writing the day's page.
+void Form1::ShowProgress(size_t days_done, size_t days, size_t games) {
+  // The bar would repaint itself at once on some of these changes; it is painted once below.
+  ui_.progress->setUpdatesEnabled(false);
+  ui_.progress->setRange(0, static_cast<int>(days));
+  ui_.progress->setValue(static_cast<int>(days_done));
+  ui_.progress->setFormat(QString("%1 of %2 days, %3 games").arg(days_done).arg(days).arg(games));
+  ui_.progress->setUpdatesEnabled(true);
+  if (!ui_.progress->isVisible()) {
+    ui_.progress->setVisible(true);
+    repaint();
+  } else {
+    // Inside the list's frame, which stays as it was: its rows and its scroll bar.
+    QRegion changed = QRegion(ui_.List2->contentsRect().translated(ui_.List2->pos()));
+    repaint(changed + ui_.progress->geometry());
+  }
+}
+
+// Writes the page of every day of "Game Days Selected", first to last; each day leaves the list
+// once its page is in place. Stops at a day that fails, which stays in the list.
+bool Form1::ProcessSelectedDays(Failure* err) {
+  // Nothing else runs until the click ends, so the selection cannot change meanwhile.
+  std::vector<std::string> keys;
+  for (int row = 0; row < ui_.List2->count(); ++row) {
+    keys.emplace_back(DayKeyOf(ui_.List2->item(row)->text().toStdString()));
+  }
+  // gamefold-batch may be writing into the same folder; the days wait selected until it is done.
+  FolderLock lock;
+  if (!keys.empty() && !lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, err)) return false;
+  ProcessJob job{ui_.File1.path(), ui_.File1.names(), ui_.File2.path(), ContentChoiceNumber(),
+                 charset_};
+  size_t days_done = 0, games = 0;
+  ProcessEvents events;
+  events.reading_file = [&](const std::string& file_name) {
+    Trace(file_name);
+    ++games;
+  };
+  events.page_opened = [this](std::string_view key) { Trace(key); };
+  events.day_done = [&](std::string_view, size_t) {
+    delete ui_.List2->takeItem(0);
+    ShowProgress(++days_done, keys.size(), games);
+  };
+  if (!keys.empty()) ShowProgress(0, keys.size(), 0);
+  bool all_done = processor_.ProcessDays(job, keys, events, err) == keys.size();
+  ui_.progress->setVisible(false);
+  return all_done;
 }
 
 void Form1::Command1_Click() {
@@ -439,52 +551,24 @@ void Form1::Command1_Click() {
   };
   Failure failure;
   if (!Write_Settings(&failure)) report(failure);
-  int choice = ContentChoiceNumber();
 
-  long days = List2->count(), days_done = 0, games = 0;
-  bool abandoned = false;
-  ProcessEvents events;
-  events.reading_file = [&](const std::string& file_name) {
-    Trace(file_name);
-    ++games;
-    ShowProgress(days_done, days, games);
-  };
-  events.page_opened = [&](std::string_view key) { Trace(key); };
-  // A run killed while writing a page may have left its temporary file behind.
-  RemoveStaleTemporaries(File2_.path());
-  // gamefold-batch may be writing into the same folder; the days wait selected until it is done.
-  FolderLock lock;
-  if (List2->count() > 0 && !lock.Acquire(File2_.path(), kWindowLockWaitSeconds, &failure)) {
+  // A failed day stays selected, so the user can mend the cause and process again.
+  bool all_done = ProcessSelectedDays(&failure);
+  if (!all_done) {
     report(failure);
-    abandoned = true;
-  }
-  while (!abandoned && List2->count() > 0) {
-    std::string key(DayKeyOf(List2->item(0)->text().toStdString()));
-    if (!ProcessDay(File1_.path(), File1_.names(), File2_.path(), key, choice, events, &failure,
-                    charset_)) {
-      // The failed day stays selected, so the user can mend the cause and process again.
-      report(failure);
-      abandoned = true;
-      break;
-    }
-    delete List2->takeItem(0);
-    ++days_done;
-    ShowProgress(days_done, days, games);
-  }
-  lock.Release();
-  progress_->setVisible(false);
-
-  if (!abandoned) {
+  } else {
     // Disabled, the button would hand the focus to "E&XIT", and the next Space would quit.
-    if (Command1->hasFocus()) List1->setFocus(Qt::OtherFocusReason);
-    Command1->setEnabled(false);
+    if (ui_.Command1->hasFocus()) ui_.List1->setFocus(Qt::OtherFocusReason);
+    ui_.Command1->setEnabled(false);
   }
-  SetCount(txtDaysIn, List1->count());
-  if (!File2_.SetPath(Dir2->path(), &failure)) report(failure);
-  SetCount(txtDaysOut, static_cast<long>(File2_.names().size()));
-  Get_Dates();
+  SetCount(ui_.txtDaysIn, ui_.List1->count());
+  if (!ui_.File2.SetPath(ui_.Dir2->path(), &failure)) report(failure);
+  SetCount(ui_.txtDaysOut, static_cast<long>(ui_.File2.names().size()));
+  RebuildCatalogue();
   QApplication::restoreOverrideCursor();
-  if (LeadingNumber(txtDaysOut->text().toStdString()) > 0) cmdBuildIndex->setEnabled(true);
+  if (LeadingNumber(ui_.txtDaysOut->text().toStdString()) > 0) {
+    ui_.cmdBuildIndex->setEnabled(true);
+  }
   Trace(kTraceBackFromProcess);
 }
 
@@ -492,18 +576,18 @@ void Form1::cmdBuildIndex_Click() {
   Trace(kTraceStartingIndexes);
   Failure failure;
   FolderLock lock;
-  if (!lock.Acquire(File2_.path(), kWindowLockWaitSeconds, &failure) ||
-      !WriteIndexPage(File2_.path(), File2_.names(), &failure, charset_)) {
+  if (!lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, &failure) ||
+      !WriteIndexPage(ui_.File2.path(), ui_.File2.names(), &failure, charset_)) {
     Error_Message(failure);
   }
   Trace(kTraceBackFromIndexing);
 }
 
 void Form1::SetIndicator(const std::string& caption, unsigned rgb) {
-  Label7->setText(FromBytes(caption));
-  QPalette palette = Label7->palette();
+  ui_.Label7->setText(FromBytes(caption));
+  QPalette palette = ui_.Label7->palette();
   palette.setColor(QPalette::Window, QColor::fromRgb(rgb));
-  Label7->setPalette(palette);
+  ui_.Label7->setPalette(palette);
 }
 
 void Form1::SetCount(QLineEdit* box, long count) {

@@ -148,13 +148,4 @@ size_t DayProcessor::ProcessDaysDurably(const ProcessJob& job, std::span<const s
   return done;
 }
 
-bool ProcessDay(const std::string& input_folder, const std::vector<std::string>& input_names,
-                const std::string& output_folder, std::string_view key, int content_choice,
-                const ProcessEvents& events, Failure* err, std::string_view charset) {
-  DayProcessor processor;
-  return processor.ProcessDay(
-      {input_folder, input_names, output_folder, content_choice, std::string(charset)}, key, events,
-      err);
-}
-
 }  // namespace gamefold

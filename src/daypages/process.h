@@ -89,9 +89,4 @@ class DayProcessor {
   std::string page_;
 };
 
-/// One day's page with buffers of its own: DayProcessor().ProcessDay for a single page.
-bool ProcessDay(const std::string& input_folder, const std::vector<std::string>& input_names,
-                const std::string& output_folder, std::string_view key, int content_choice,
-                const ProcessEvents& events, Failure* err, std::string_view charset = {});
-
 }  // namespace gamefold

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -12,11 +13,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "app/folder_picker.h"
 #include "app/message_box.h"
 #include "core/folder_lock.h"
+#include "core/game_day.h"
+#include "daypages/process.h"
 #include "support/boxscores.h"
 #include "support/fixed_clock.h"
 #include "support/temp_dir.h"
@@ -56,6 +60,21 @@ QStringList TraceTexts(const QString& folder) {
   return texts;
 }
 
+// Calls on_paint each time target is painted.
+class PaintWatch : public QObject {
+ public:
+  PaintWatch(QWidget* target, std::function<void()> on_paint) : on_paint_(std::move(on_paint)) {
+    target->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) on_paint_();
+    return false;
+  }
+
+ private:
+  std::function<void()> on_paint_;
+};
+
 }  // namespace
 
 class TestForm1 : public QObject {
@@ -86,6 +105,7 @@ class TestForm1 : public QObject {
   void secondWindowLeavesTheFirstsFiles();
   void leavingSavesTheSettings();
   void writersTakeTurnsAndTheCharsetIsKept();
+  void laterRunsWriteWhatAFreshRunWrites();
 
  private:
   void Activate();
@@ -262,7 +282,17 @@ void TestForm1::pickingAndProcessingWritesPages() {
   Pick("20080401");
 
   int lines_before = TraceTexts(dir_->path()).size();
+  // The run repaints as it goes: the user sees each day leave the selection, and the count.
+  auto* selected = Child<QListWidget>("List2");
+  auto* bar = Child<QProgressBar>("progress");
+  QList<int> days_shown;
+  QStringList progress_shown;
+  PaintWatch list_watch(selected->viewport(), [&] { days_shown << selected->count(); });
+  PaintWatch bar_watch(bar, [&] { progress_shown << bar->text(); });
   QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QVERIFY(days_shown.contains(1));
+  QVERIFY(progress_shown.contains("1 of 2 days, 1 games"));
+  QVERIFY(progress_shown.contains("2 of 2 days, 3 games"));
   QVERIFY(boxes_shown_.isEmpty());
   QVERIFY(QFile::exists(web + "/GamesOf20080401.htm"));
   QVERIFY(QFile::exists(web + "/GamesOf20080402.htm"));
@@ -684,6 +714,33 @@ void TestForm1::writersTakeTurnsAndTheCharsetIsKept() {
            std::string("<HTML>\r\n<meta charset=utf-8>\r\n<head>"));
   QCOMPARE(QDir(web).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
            QStringList({"GamesIndex.htm", "GamesOf20080401.htm"}));
+}
+
+// The window keeps one processor, and its buffers, from run to run: nothing of a longer day or
+// a fuller content choice may show on a later page.
+void TestForm1::laterRunsWriteWhatAFreshRunWrites() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  OpenSeason(boxes, web);
+  auto* choices = Child<QListWidget>("List3");
+  choices->setCurrentRow(2);
+  Pick("20080401");
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  choices->setCurrentRow(0);
+  Pick("20080402");
+  Pick("20080403");
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QVERIFY(boxes_shown_.isEmpty());
+  QVERIFY(!Child<QProgressBar>("progress")->isVisible());
+
+  testing::TempDir fresh;
+  std::vector<std::string> names = testing::Listing(boxes.toStdString(), kBoxscorePattern);
+  for (auto [key, choice] : {std::pair{"20080401", 3}, {"20080402", 1}, {"20080403", 1}}) {
+    Failure err;
+    QVERIFY(DayProcessor().ProcessDay({boxes.toStdString(), names, fresh.path(), choice}, key, {},
+                                      &err));
+    QCOMPARE(ReadBytes(web + "/" + QString::fromStdString(DayPageName(key))),
+             testing::ReadBytes(fresh / DayPageName(key)));
+  }
 }
 
 }  // namespace gamefold

@@ -55,11 +55,12 @@ class BatchTest : public ::testing::Test {
     WriteBytes(in_ / "2008040300001.BOX", Boxscore("Expos", 1, "Mets", 2));
   }
 
-  // The page of key as the window writes it, through the same ProcessDay.
+  // The page of key as the window writes it, through the same DayProcessor.
   std::string WindowPage(std::string_view key, int content_choice) {
     Failure err;
-    EXPECT_TRUE(ProcessDay(in_.path(), Listing(in_.path(), kBoxscorePattern), window_.path(), key,
-                           content_choice, ProcessEvents(), &err))
+    EXPECT_TRUE(DayProcessor().ProcessDay(
+        {in_.path(), Listing(in_.path(), kBoxscorePattern), window_.path(), content_choice}, key,
+        ProcessEvents(), &err))
         << err.description;
     return ReadBytes(window_ / DayPageName(key));
   }

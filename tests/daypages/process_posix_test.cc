@@ -17,7 +17,7 @@ using testing::WriteBytes;
 const std::string kData = GAMEFOLD_TEST_DATA "/daypages";
 const std::string kOldPage = "old page\r\n";
 
-TEST(ProcessDayPosix, FailsOnAFullDisk) {
+TEST(DayProcessorPosix, FailsOnAFullDisk) {
   TempDir out;
   WriteBytes(out / "GamesOf20080406.htm", kOldPage);
   // A file size limit makes the write fail part way, as a full disk does, whoever runs this.
@@ -28,8 +28,9 @@ TEST(ProcessDayPosix, FailsOnAFullDisk) {
   auto previous = std::signal(SIGXFSZ, SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &small);
   Failure err;
-  bool written = ProcessDay(kData, {"2008040600001.BOX", "2008040600002.BOX"}, out.path(),
-                            "20080406", 3, ProcessEvents(), &err);
+  std::vector<std::string> names = {"2008040600001.BOX", "2008040600002.BOX"};
+  bool written =
+      DayProcessor().ProcessDay({kData, names, out.path(), 3}, "20080406", ProcessEvents(), &err);
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   EXPECT_FALSE(written);

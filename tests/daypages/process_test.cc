@@ -89,7 +89,7 @@ TEST(DayProcessor, StopsAtTheFirstFailedDay) {
 }
 
 bool ProcessApril6(const std::string& in, const std::string& out, Failure* err) {
-  return ProcessDay(in, AllEntries(in), out, "20080406", 3, ProcessEvents(), err);
+  return DayProcessor().ProcessDay({in, AllEntries(in), out, 3}, "20080406", ProcessEvents(), err);
 }
 
 // A failed run leaves the older page as it was, and no temporary file beside it.
@@ -98,7 +98,7 @@ void ExpectOnlyOldPage(const std::string& out) {
   EXPECT_EQ(std::vector<std::string>{"GamesOf20080406.htm"}, AllEntries(out));
 }
 
-TEST(ProcessDay, FailsOnAnUnreadableBoxscore) {
+TEST(DayProcessor, FailsOnAnUnreadableBoxscore) {
   TempDir in;
   TempDir out;
   WriteBytes(in / "2008040600001.BOX", ReadBytes(kData + "/2008040600001.BOX"));
@@ -108,14 +108,15 @@ TEST(ProcessDay, FailsOnAnUnreadableBoxscore) {
   EXPECT_FALSE(ProcessApril6(in.path(), out.path(), &err));
   EXPECT_EQ("cannot read " + (in / "2008040600002.BOX") + ": Is a directory", err.description);
   ExpectOnlyOldPage(out.path());
-  EXPECT_FALSE(ProcessDay(in.path(), {"2008040600009.BOX"}, out.path(), "20080406", 1,
-                          ProcessEvents(), &err));
+  EXPECT_FALSE(DayProcessor().ProcessDay(
+      {in.path(), std::vector<std::string>{"2008040600009.BOX"}, out.path(), 1}, "20080406",
+      ProcessEvents(), &err));
   EXPECT_EQ(53, err.number);
   EXPECT_EQ("cannot read " + (in / "2008040600009.BOX") + ": No such file or directory",
             err.description);
 }
 
-TEST(ProcessDay, FailsOnAMissingOrReadOnlyOutputFolder) {
+TEST(DayProcessor, FailsOnAMissingOrReadOnlyOutputFolder) {
   TempDir out;
   Failure err;
   EXPECT_FALSE(ProcessApril6(kData, out / "missing", &err));

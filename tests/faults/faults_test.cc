@@ -162,13 +162,14 @@ TEST(OutputFaults, FolderVanishingDuringARunKeepsTheDaysDone) {
   const std::string moved = elsewhere / "web";
   std::vector<std::string> names = Listing(in.path(), kBoxscorePattern);
   Failure err;
-  ASSERT_TRUE(ProcessDay(in.path(), names, out.path(), "20080406", 1, {}, &err));
+  ASSERT_TRUE(DayProcessor().ProcessDay({in.path(), names, out.path(), 1}, "20080406", {}, &err));
   std::string first_page = ReadBytes(out / "GamesOf20080406.htm");
 
   // The user moves the output folder away while the next day's boxscores are read.
   ProcessEvents events;
   events.reading_file = [&](const std::string&) { std::filesystem::rename(out.path(), moved); };
-  EXPECT_FALSE(ProcessDay(in.path(), names, out.path(), "20080407", 1, events, &err));
+  EXPECT_FALSE(
+      DayProcessor().ProcessDay({in.path(), names, out.path(), 1}, "20080407", events, &err));
   EXPECT_EQ(53, err.number);
   EXPECT_EQ("cannot write " + (out / "GamesOf20080407.htm") + ": No such file or directory",
             err.description);
@@ -227,7 +228,8 @@ TEST(OutputFaults, KilledMidWriteLeavesNoHalfPage) {
     LimitFileSize(64 << 10, false);
     std::signal(SIGXFSZ, [](int) { ::raise(SIGKILL); });
     Failure err;
-    return ProcessDay(in.path(), names, out.path(), "20080401", 3, {}, &err) ? 0 : 1;
+    return DayProcessor().ProcessDay({in.path(), names, out.path(), 3}, "20080401", {}, &err) ? 0
+                                                                                              : 1;
   });
   ASSERT_EQ(SIGKILL, run.signal);
   EXPECT_EQ(kOldPage, ReadBytes(out / "GamesOf20080401.htm"));
@@ -244,7 +246,7 @@ TEST(OutputFaults, KilledMidWriteLeavesNoHalfPage) {
   EXPECT_EQ((std::vector<std::string>{"GamesOf20080401.htm", "GamesOf20080402.htm"}),
             AllEntries(out.path()));
   Failure err;
-  ASSERT_TRUE(ProcessDay(in.path(), names, fresh.path(), "20080401", 3, {}, &err));
+  ASSERT_TRUE(DayProcessor().ProcessDay({in.path(), names, fresh.path(), 3}, "20080401", {}, &err));
   EXPECT_EQ(ReadBytes(fresh / "GamesOf20080401.htm"), ReadBytes(out / "GamesOf20080401.htm"));
 }
 
@@ -258,14 +260,15 @@ TEST(InputFaults, BoxscoreVanishingOrLoopingIsNamed) {
     if (name == "2008040600002.BOX") std::filesystem::remove(in / name);
   };
   Failure err;
-  EXPECT_FALSE(ProcessDay(in.path(), names, out.path(), "20080406", 1, events, &err));
+  EXPECT_FALSE(
+      DayProcessor().ProcessDay({in.path(), names, out.path(), 1}, "20080406", events, &err));
   EXPECT_EQ(53, err.number);
   EXPECT_EQ("cannot read " + (in / "2008040600002.BOX") + ": No such file or directory",
             err.description);
 
   std::filesystem::create_symlink("2008040600002.BOX", in / "2008040600002.BOX");
   EXPECT_EQ(std::vector<std::string>{"2008040600001.BOX"}, Listing(in.path(), kBoxscorePattern));
-  EXPECT_FALSE(ProcessDay(in.path(), names, out.path(), "20080406", 1, {}, &err));
+  EXPECT_FALSE(DayProcessor().ProcessDay({in.path(), names, out.path(), 1}, "20080406", {}, &err));
   EXPECT_EQ(75, err.number);
   EXPECT_EQ("cannot read " + (in / "2008040600002.BOX") + ": Too many levels of symbolic links",
             err.description);
@@ -290,8 +293,9 @@ TEST(InputFaults, OddEntriesAreSkippedAndOddFilesPaged) {
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_EQ("0 days to process, 2 days processed, year MATCHED\n", run.err);
   Failure err;
-  ASSERT_TRUE(ProcessDay(clean.path(), Listing(clean.path(), kBoxscorePattern), expected.path(),
-                         "20080406", 1, {}, &err));
+  ASSERT_TRUE(DayProcessor().ProcessDay(
+      {clean.path(), Listing(clean.path(), kBoxscorePattern), expected.path(), 1}, "20080406", {},
+      &err));
   EXPECT_EQ(ReadBytes(expected / "GamesOf20080406.htm"), ReadBytes(out / "GamesOf20080406.htm"));
   std::string page = ReadBytes(out / "GamesOf20080407.htm");
   EXPECT_NE(std::string::npos, page.find("<A HREF='#2008040700001.BOX'>2008040700001.BOX</A>"));
