@@ -241,11 +241,10 @@ class CurlSite : public RemoteSite {
     }
     if (code == CURLE_LOGIN_DENIED) {
       std::string user = destination_.user.empty() ? "" : " of " + destination_.user;
+      std::string key = sftp() ? "the SSH key, or " : "";
       return {kRemoteRefusedError,
-              server + " refused the login" + user +
-                  ": check the SSH key, or the password in "
-                  "~/.netrc or in " +
-                  std::string(kPasswordVariable),
+              server + " refused the login" + user + ": check " + key +
+                  "the password in ~/.netrc or in " + std::string(kPasswordVariable),
               ""};
     }
     std::string reason = error_[0] != '\0' ? error_ : curl_easy_strerror(code);

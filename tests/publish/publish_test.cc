@@ -273,8 +273,8 @@ TEST_F(FtpTest, WrongPasswordFailsClearlyWithoutTellingIt) {
   Outcome refused = Batch({"publish", "--report", "json", out_.path(), Url("ftps")});
   EXPECT_EQ(refused.status, kExitFailure);
   EXPECT_NE(refused.err.find("127.0.0.1:" + std::to_string(port_) +
-                             " refused the login of league: check the SSH key, or the password "
-                             "in ~/.netrc or in GAMEFOLD_PUBLISH_PASSWORD"),
+                             " refused the login of league: check the password in ~/.netrc or "
+                             "in GAMEFOLD_PUBLISH_PASSWORD"),
             std::string::npos)
       << refused.err;
   EXPECT_EQ((refused.out + refused.err).find("wr0ng"), std::string::npos);
