@@ -168,7 +168,6 @@ class SftpTest : public PublishTest {
   // Dropbear runs as this user; nss_wrapper gives it an account whose home is the test's, so
   // that the authorized key is the test's own.
   void StartServer() {
-    user_ = std::getenv("USER") != nullptr ? std::getenv("USER") : "gamefold";
     std::string ssh = home_ / ".ssh";
     Shell("dropbearkey -t ed25519 -f '" + home_ / "host_key" + "' >/dev/null 2>&1");
     Shell("ssh-keygen -q -t ed25519 -N '' -f '" + ssh + "/id_ed25519'");
