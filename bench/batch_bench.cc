@@ -2,6 +2,9 @@
 // prints one small table:
 //  - `process --content 3 --index` against gamefold-io-floor (list, read every boxscore once,
 //    write the bytes grouped by day), the two run by turns, the median of the paired ratios;
+//  - `process --all --content 3 --index` over a season whose pages are all current (nothing to
+//    write) against the floor of a fresh run;
+//  - `process --durable` against the floor, and its cost over the plain run;
 //  - `list` on a folder of 50,000 boxscore names against `ls -f` of that folder;
 //  - the peak memory of the full-season run, and of a half-season run beside it.
 // Usage: batch_bench [--short] [FOLDER]; the data goes into FOLDER, by default a fresh temporary
@@ -38,6 +41,9 @@ struct Plan {
 };
 constexpr Plan kShortPlan{"4", "2", 1, 1, 500};
 constexpr double kProcessTarget = 1.3;
+constexpr double kCurrentTarget = 1.0;
+// What durability may cost on top of a plain run before it has to be asked for.
+constexpr double kDurableShare = 0.2;
 constexpr double kListTarget = 1.5;
 constexpr double kMemoryTargetMb = 30;
 // How much more the full season may take than half of it and still count as not growing: the
@@ -108,6 +114,7 @@ int main(int argc, char** argv) {
   const std::string batch = GAMEFOLD_BATCH_PROGRAM;
   const std::string season = root + "/season", half = root + "/half", names = root + "/names";
   const std::string out = root + "/out", empty = root + "/empty";
+  const std::string floor_out = root + "/floor";
   std::fprintf(stderr, "batch_bench: making the data in %s\n", root.c_str());
   RunProgram({GAMEFOLD_MAKE_SEASON_PROGRAM, "--days", plan.season_days, season});
   RunProgram({GAMEFOLD_MAKE_SEASON_PROGRAM, "--days", plan.half_days, half});
@@ -118,6 +125,22 @@ int main(int argc, char** argv) {
   Comparison process = Compare({batch, "process", "--content", "3", "--index", season, out},
                                {GAMEFOLD_IO_FLOOR_PROGRAM, season, out}, plan.process_runs,
                                [&] { FreshFolder(out); });
+  // The pages of the warm-up run are current for every run after it; the floor writes afresh
+  // into a folder of its own.
+  std::fprintf(stderr, "batch_bench: process --all over current pages, %d runs each\n",
+               plan.process_runs);
+  FreshFolder(out);
+  Comparison current =
+      Compare({batch, "process", "--all", "--content", "3", "--index", season, out},
+              {GAMEFOLD_IO_FLOOR_PROGRAM, season, floor_out}, plan.process_runs,
+              [&] { FreshFolder(floor_out); });
+  std::fprintf(stderr, "batch_bench: process --durable, %d runs each\n", plan.process_runs);
+  Comparison durable =
+      Compare({batch, "process", "--durable", "--content", "3", "--index", season, out},
+              {GAMEFOLD_IO_FLOOR_PROGRAM, season, floor_out}, plan.process_runs, [&] {
+                FreshFolder(out);
+                FreshFolder(floor_out);
+              });
   std::fprintf(stderr, "batch_bench: list, %d runs each\n", plan.list_runs);
   Comparison list =
       Compare({batch, "list", names, empty}, {"ls", "-f", names}, plan.list_runs, [] {});
@@ -129,6 +152,12 @@ int main(int argc, char** argv) {
   std::printf("%-42s %11s %11s %8s %8s  %s\n", "job (medians, wall time)", "gamefold", "floor",
               "ratio", "cpu", "target");
   PrintComparison("process --content 3 --index, 2,430 games", process, kProcessTarget);
+  PrintComparison("process --all, all pages current", current, kCurrentTarget);
+  PrintComparison("process --durable, 2,430 games", durable, kProcessTarget * (1 + kDurableShare));
+  double durable_cost = bench::Median(durable.ours) / bench::Median(process.ours) - 1;
+  std::printf("%-42s %+8.0f %%  %40s %s\n", "durability's cost over a plain run",
+              durable_cost * 100, "<= +20 % to be the default",
+              durable_cost <= kDurableShare ? "could be" : "an option");
   PrintComparison("list, 50,000 names (floor: ls -f)", list, kListTarget);
   std::printf("%-42s %9.1f MB %43s %s\n", "peak memory, full season (180 days)", process.peak_mb,
               "< 30 MB", Verdict(process.peak_mb < kMemoryTargetMb));

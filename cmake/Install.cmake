@@ -62,6 +62,12 @@ install(FILES ${gamefold_data}/completion/gamefold-batch
 
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/tools/sample/vuzad.css
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Example systemd user units for unattended publishing, with the path of the installed program.
+foreach(unit gamefold-watch.service gamefold-publish.service gamefold-publish.timer)
+  configure_file(${gamefold_data}/systemd/${unit} ${gamefold_generated}/systemd/${unit} @ONLY)
+  install(FILES ${gamefold_generated}/systemd/${unit}
+          DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples/systemd)
+endforeach()
 # The Debian package carries the license in its copyright file instead (Package.cmake).
 if(NOT GAMEFOLD_DEBIAN_PACKAGE)
   install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})

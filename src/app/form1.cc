@@ -23,6 +23,7 @@
 #include "catalogue/catalogue.h"
 #include "core/game_day.h"
 #include "core/numbers.h"
+#include "core/folder_lock.h"
 #include "core/platform.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
@@ -34,6 +35,10 @@ namespace {
 
 // Twips per pixel at 96 dots per inch; Qt scales pixels for high-dpi screens itself.
 constexpr double kTwipsPerPixel = 15.0;
+
+// How long a click waits for another program writing into the output folder: the window
+// cannot answer meanwhile, so less than gamefold-batch waits.
+constexpr double kWindowLockWaitSeconds = 10;
 
 // How a control looks beyond its kind.
 enum class Look { kPlain, kBold, kIndicator, kChoices, kProgress };
@@ -370,6 +375,9 @@ void Form1::Read_Settings() {
       case SettingsLine::Kind::kContentChoice:
         ui_.List3->setCurrentRow(line.choice - 1);
         break;
+      case SettingsLine::Kind::kCharset:
+        charset_ = line.charset;
+        break;
     }
   }
 }
@@ -389,7 +397,7 @@ bool Form1::Write_Settings(Failure* err) {
   QListWidgetItem* choice = ui_.List3->currentItem();
   std::string choice_text = choice != nullptr ? choice->text().toStdString() : "";
   return WriteSettingsFile(JoinPath(current_dir_, kSettingsFileName), ui_.File1.path(),
-                           ui_.File2.path(), choice_text, err);
+                           ui_.File2.path(), choice_text, err, charset_);
 }
 
 void Form1::PointFileList(FileList* files, const FolderList* dir) {
@@ -505,7 +513,11 @@ bool Form1::ProcessSelectedDays(Failure* err) {
   for (int row = 0; row < ui_.List2->count(); ++row) {
     keys.emplace_back(DayKeyOf(ui_.List2->item(row)->text().toStdString()));
   }
-  ProcessJob job{ui_.File1.path(), ui_.File1.names(), ui_.File2.path(), ContentChoiceNumber()};
+  // gamefold-batch may be writing into the same folder; the days wait selected until it is done.
+  FolderLock lock;
+  if (!keys.empty() && !lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, err)) return false;
+  ProcessJob job{ui_.File1.path(), ui_.File1.names(), ui_.File2.path(), ContentChoiceNumber(),
+                 charset_};
   size_t days_done = 0, games = 0;
   ProcessEvents events;
   events.reading_file = [&](const std::string& file_name) {
@@ -563,7 +575,11 @@ void Form1::Command1_Click() {
 void Form1::cmdBuildIndex_Click() {
   Trace(kTraceStartingIndexes);
   Failure failure;
-  if (!WriteIndexPage(ui_.File2.path(), ui_.File2.names(), &failure)) Error_Message(failure);
+  FolderLock lock;
+  if (!lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, &failure) ||
+      !WriteIndexPage(ui_.File2.path(), ui_.File2.names(), &failure, charset_)) {
+    Error_Message(failure);
+  }
   Trace(kTraceBackFromIndexing);
 }
 

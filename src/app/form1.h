@@ -94,6 +94,7 @@ class Form1 : public QWidget {
   const Clock* clock_;
   TraceLog trace_;
   std::string current_dir_;
+  std::string charset_;  // from the settings file's CHS line: declared in every page written
   Form1Controls ui_;
   // Kept for the window's life: the buffers of one "&PROCESS" serve the next.
   DayProcessor processor_;

@@ -1,5 +1,6 @@
 #include "app/settings_file.h"
 
+#include "core/text.h"
 #include "core/text_file.h"
 
 namespace gamefold {
@@ -37,6 +38,15 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes, PathStyle style)
       setting.kind = SettingsLine::Kind::kContentChoice;
       setting.choice = digit - '0';
       lines.push_back(std::move(setting));
+    } else if (key == "CHS") {
+      // Written by hand, not by the window: a name that could put markup into the pages is
+      // skipped like any other line that cannot be applied.
+      std::string_view name = line.size() > kValueStart ? line.substr(kValueStart) : "";
+      if (!IsCharsetName(name)) continue;
+      SettingsLine setting;
+      setting.kind = SettingsLine::Kind::kCharset;
+      setting.charset = std::string(name);
+      lines.push_back(std::move(setting));
     } else if (IsBareFolderLine(line, style)) {
       SettingsLine setting;
       setting.kind = SettingsLine::Kind::kInputFolder;
@@ -50,19 +60,21 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes, PathStyle style)
 bool SavableFolder(std::string_view folder) { return folder.find('\n') == std::string_view::npos; }
 
 std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
-                           std::string_view content_choice) {
+                           std::string_view content_choice, std::string_view charset) {
   std::string content;
   if (SavableFolder(input_folder)) AppendLine(&content, std::string("IPF ").append(input_folder));
   if (SavableFolder(output_folder)) AppendLine(&content, std::string("OPF ").append(output_folder));
   AppendLine(&content, std::string("SEL ").append(content_choice));
+  // Kept across saves, or the user's declaration would be lost at the next "&PROCESS".
+  if (!charset.empty()) AppendLine(&content, std::string("CHS ").append(charset));
   return content;
 }
 
 bool WriteSettingsFile(const std::string& path, std::string_view input_folder,
                        std::string_view output_folder, std::string_view content_choice,
-                       Failure* err) {
-  return WriteFileAtomically(path, FormatSettings(input_folder, output_folder, content_choice),
-                             err);
+                       Failure* err, std::string_view charset) {
+  return WriteFileAtomically(
+      path, FormatSettings(input_folder, output_folder, content_choice, charset), err);
 }
 
 }  // namespace gamefold

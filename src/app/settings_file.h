@@ -18,10 +18,12 @@ struct SettingsLine {
     kInputFolder,    // "IPF <folder>", or a bare folder path
     kOutputFolder,   // "OPF <folder>"
     kContentChoice,  // "SEL <n> - ...", n from 1 to 3
+    kCharset,        // "CHS <name>": the character set the pages declare
   };
   Kind kind = Kind::kInputFolder;
   std::string folder;  // the folder kinds: the path, unchanged (trailing blanks kept)
   int choice = 0;      // kContentChoice: 1 to 3
+  std::string charset = {};  // kCharset: a name that IsCharsetName accepts
   bool operator==(const SettingsLine&) const = default;
 };
 
@@ -37,14 +39,15 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes,
 bool SavableFolder(std::string_view folder);
 
 /// The settings file's content: the input folder, the output folder and the content choice's
-/// text, three lines each ending in CR LF. A folder that is not savable is left out.
+/// text, three lines each ending in CR LF, then "CHS <charset>" when a character set is
+/// declared. A folder that is not savable is left out.
 std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
-                           std::string_view content_choice);
+                           std::string_view content_choice, std::string_view charset = {});
 
 /// Replaces the settings file at path with FormatSettings' content, atomically: a failure never
 /// leaves a half-written or empty file behind.
 bool WriteSettingsFile(const std::string& path, std::string_view input_folder,
                        std::string_view output_folder, std::string_view content_choice,
-                       Failure* err);
+                       Failure* err, std::string_view charset = {});
 
 }  // namespace gamefold

@@ -1,12 +1,21 @@
 #include "batch/batch.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
+#include "batch/run_report.h"
 #include "catalogue/catalogue.h"
 #include "core/failure.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
+#include "core/folder_lock.h"
+#include "core/platform.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
@@ -18,8 +27,12 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: gamefold-batch list INPUT OUTPUT\n"
-    "       gamefold-batch process [--content 1|2|3] [--index] INPUT OUTPUT [KEY...]\n"
-    "       gamefold-batch index OUTPUT\n"
+    "       gamefold-batch list --changed [--content 1|2|3] [--charset NAME] INPUT OUTPUT\n"
+    "       gamefold-batch process [--content 1|2|3] [--index] [--all] [OPTIONS] INPUT OUTPUT "
+    "[KEY...]\n"
+    "       gamefold-batch index [OPTIONS] OUTPUT\n"
+    "       gamefold-batch watch [--content 1|2|3] [--index] [--all] [--poll SECONDS]\n"
+    "                            [--settle SECONDS] [OPTIONS] INPUT OUTPUT\n"
     "       gamefold-batch --help | --version\n";
 
 constexpr std::string_view kHelp =
@@ -27,13 +40,30 @@ constexpr std::string_view kHelp =
     "Turns the boxscore files (*.BOX) of INPUT into day pages GamesOfYYYYMMDD.htm in OUTPUT.\n"
     "\n"
     "  list     prints the game days that have boxscores but no page yet, one key a line\n"
+    "    --changed     the days whose page is missing or would change, without writing\n"
     "  process  writes the page of each KEY (YYYYMMDD), in the order given; without KEY, of\n"
     "           every day that list prints\n"
     "    --content 1   boxscores only (the default)\n"
     "    --content 2   boxscores and scoresheets\n"
     "    --content 3   boxscores, scoresheets and logs\n"
     "    --index       then writes the month index GamesIndex.htm as well\n"
+    "    --all         every day that has boxscores; pages whose bytes stay the same are\n"
+    "                  left untouched\n"
     "  index    writes the month index GamesIndex.htm from the pages in OUTPUT\n"
+    "  watch    processes what is waiting, then each day whose boxscores appear or change, once\n"
+    "           they have been quiet for a while; stops on SIGINT or SIGTERM\n"
+    "    --poll SECONDS    compares the folder so often instead of waiting for file events\n"
+    "                      (network shares)\n"
+    "    --settle SECONDS  how long a day's files must stay unchanged (default 10)\n"
+    "\n"
+    "OPTIONS of process, index and watch:\n"
+    "  --report json     one JSON object per run on standard output\n"
+    "  -q, --quiet       nothing on standard error but failures\n"
+    "  --charset NAME    declares the pages' character set, e.g. utf-8\n"
+    "  --durable         brings the pages to the disk before telling them written\n"
+    "\n"
+    "A file that already holds the bytes it would get is never rewritten. Writers of one OUTPUT\n"
+    "take turns: a second one waits up to a minute, then fails.\n"
     "\n"
     "Exit status: 0 done, 1 failed (the reason is on standard error), 2 bad usage.\n";
 
@@ -54,33 +84,110 @@ bool ParseContentChoice(std::string_view text, int* choice) {
   return true;
 }
 
-// The options of "process"; false with the problem when one is unknown or lacks its value.
-bool ParseProcessOption(const std::vector<std::string>& args, size_t* i, BatchCommand* command,
-                        std::string* problem) {
-  std::string_view arg = args[*i];
-  if (arg == "--index") {
-    command->write_index = true;
-    return true;
-  }
-  if (arg == "--content" || arg.starts_with("--content=")) {
-    std::string_view value;
-    if (arg == "--content") {
-      if (*i + 1 == args.size()) {
-        *problem = "--content needs 1, 2 or 3";
-        return false;
-      }
-      value = args[++*i];
-    } else {
-      value = arg.substr(std::string_view("--content=").size());
-    }
-    if (!ParseContentChoice(value, &command->content_choice)) {
-      *problem = "--content needs 1, 2 or 3, not \"" + std::string(value) + "\"";
+// Seconds as a decimal number from 0 to a day; fractions let tests wait briefly.
+bool ParseSeconds(std::string_view text, double* seconds) {
+  if (text.empty() || text.size() > 12) return false;
+  size_t dots = 0;
+  for (char c : text) {
+    if (c == '.') {
+      ++dots;
+    } else if (!IsDigit(c)) {
       return false;
     }
-    return true;
   }
-  *problem = "unknown option " + std::string(arg);
-  return false;
+  if (dots > 1 || text == ".") return false;
+  *seconds = std::stod(std::string(text));
+  return *seconds <= 86400;
+}
+
+// The commands an option belongs to.
+enum CommandSet : unsigned {
+  kOnList = 1,
+  kOnProcess = 2,
+  kOnIndex = 4,
+  kOnWatch = 8,
+};
+
+unsigned SetOf(BatchCommand::Kind kind) {
+  switch (kind) {
+    case BatchCommand::Kind::kList:
+      return kOnList;
+    case BatchCommand::Kind::kProcess:
+      return kOnProcess;
+    case BatchCommand::Kind::kIndex:
+      return kOnIndex;
+    case BatchCommand::Kind::kWatch:
+      return kOnWatch;
+    default:
+      return 0;
+  }
+}
+
+// One option of the command; false with the problem when it is unknown there, lacks its value
+// or has a bad one.
+bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* command,
+                 std::string* problem) {
+  std::string_view arg = args[*i];
+  size_t equals = arg.find('=');
+  std::string_view name = arg.substr(0, equals);
+  unsigned on = SetOf(command->kind);
+  auto belongs = [&](unsigned commands) { return (commands & on) != 0; };
+  // The value after "=" or in the next argument; false when there is none.
+  auto value = [&](std::string_view* text) {
+    if (equals != std::string_view::npos) {
+      *text = arg.substr(equals + 1);
+      return true;
+    }
+    if (*i + 1 == args.size()) return false;
+    *text = args[++*i];
+    return true;
+  };
+  bool takes_value = name == "--content" || name == "--charset" || name == "--report" ||
+                     name == "--poll" || name == "--settle";
+  if (!takes_value && equals != std::string_view::npos) name = arg;
+  std::string_view text;
+  if (name == "--index" && belongs(kOnProcess | kOnWatch)) {
+    command->write_index = true;
+  } else if (name == "--all" && belongs(kOnProcess | kOnWatch)) {
+    command->all_days = true;
+  } else if (name == "--changed" && belongs(kOnList)) {
+    command->changed_only = true;
+  } else if ((name == "-q" || name == "--quiet") && belongs(kOnProcess | kOnIndex | kOnWatch)) {
+    command->quiet = true;
+  } else if (name == "--durable" && belongs(kOnProcess | kOnIndex | kOnWatch)) {
+    command->durable = true;
+  } else if (name == "--content" && belongs(kOnList | kOnProcess | kOnWatch)) {
+    if (!value(&text)) {
+      *problem = "--content needs 1, 2 or 3";
+      return false;
+    }
+    if (!ParseContentChoice(text, &command->content_choice)) {
+      *problem = "--content needs 1, 2 or 3, not \"" + std::string(text) + "\"";
+      return false;
+    }
+  } else if (name == "--charset" && belongs(kOnList | kOnProcess | kOnIndex | kOnWatch)) {
+    if (!value(&text) || !IsCharsetName(text)) {
+      *problem = "--charset needs a character set name such as utf-8";
+      return false;
+    }
+    command->charset = std::string(text);
+  } else if (name == "--report" && belongs(kOnProcess | kOnIndex | kOnWatch)) {
+    if (!value(&text) || text != "json") {
+      *problem = "--report needs json";
+      return false;
+    }
+    command->report_json = true;
+  } else if ((name == "--poll" || name == "--settle") && belongs(kOnWatch)) {
+    double* seconds = name == "--poll" ? &command->poll_seconds : &command->settle_seconds;
+    if (!value(&text) || !ParseSeconds(text, seconds) || (name == "--poll" && *seconds == 0)) {
+      *problem = std::string(name) + " needs a number of seconds";
+      return false;
+    }
+  } else {
+    *problem = "unknown option " + std::string(arg);
+    return false;
+  }
+  return true;
 }
 
 // Splits the arguments after the command word into options and operands; "--" ends the options,
@@ -94,10 +201,7 @@ bool SplitArguments(const std::vector<std::string>& args, BatchCommand* command,
       operands->push_back(arg);
     } else if (arg == "--") {
       options_done = true;
-    } else if (command->kind != BatchCommand::Kind::kProcess) {
-      *problem = "unknown option " + arg;
-      return false;
-    } else if (!ParseProcessOption(args, &i, command, problem)) {
+    } else if (!ParseOption(args, &i, command, problem)) {
       return false;
     }
   }
@@ -107,6 +211,7 @@ bool SplitArguments(const std::vector<std::string>& args, BatchCommand* command,
 bool TakeOperands(std::vector<std::string> operands, BatchCommand* command, std::string* problem) {
   const std::string_view name = command->kind == BatchCommand::Kind::kList      ? "list"
                                 : command->kind == BatchCommand::Kind::kProcess ? "process"
+                                : command->kind == BatchCommand::Kind::kWatch   ? "watch"
                                                                                 : "index";
   size_t folders = command->kind == BatchCommand::Kind::kIndex ? 1 : 2;
   bool takes_keys = command->kind == BatchCommand::Kind::kProcess;
@@ -145,23 +250,25 @@ void ReportCounts(const CatalogueResult& result, std::ostream& err) {
       << " days processed, year " << caption << '\n';
 }
 
-// Tells why a rebuild listed nothing, when it ended early; false after its error exit.
+// Tells why a rebuild listed nothing, when it ended early; false after its error exit. The
+// counters are told only when counts is true.
 bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
-                        std::string_view first_input_name, std::ostream& err) {
+                        std::string_view first_input_name, std::ostream& notes, std::ostream& err,
+                        bool counts = true) {
   switch (result.end) {
     case CatalogueResult::End::kNoBoxscores:
-      err << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
+      notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
       return true;
     case CatalogueResult::End::kFileError:
-      err << "File Error in Boxes " << first_input_name
-          << ": the first boxscore name is not 17 characters long, so no days are listed\n";
+      notes << "File Error in Boxes " << first_input_name
+            << ": the first boxscore name is not 17 characters long, so no days are listed\n";
       return true;
     case CatalogueResult::End::kFailed:
       ReportFailure(result.failure, err);
       return false;
     case CatalogueResult::End::kListed:
-      if (!result.notice.empty()) err << "Warning: " << result.notice << '\n';
-      ReportCounts(result, err);
+      if (!result.notice.empty()) notes << "Warning: " << result.notice << '\n';
+      if (counts) ReportCounts(result, notes);
       return true;
   }
   return true;
@@ -179,7 +286,54 @@ CatalogueResult ListDays(CompactListing* input_names, CompactListing* output_nam
   return Get_Dates(input_names->names(), output_names->names());
 }
 
+// Every day that has boxscores: the game-day keys that begin their names, each once, in order.
+// Taken from the names rather than from the catalogue, which reads every name as a day of the
+// first name's year and would make pages without games for the days of other years.
+std::vector<std::string> AllDays(const BatchCommand& command,
+                                 const std::vector<std::string>& input_names,
+                                 std::ostream& notes) {
+  std::set<std::string, std::less<>> keys;
+  for (const std::string& name : input_names) {
+    if (IsDayKey(DayKeyOf(name))) keys.emplace(DayKeyOf(name));
+  }
+  if (input_names.empty()) {
+    notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
+  }
+  return {keys.begin(), keys.end()};
+}
+
+// Where the messages that are not failures go: nowhere with --quiet.
+std::ostream& NotesOf(const BatchCommand& command, std::ostream& err) {
+  static std::ostream nowhere(nullptr);
+  return command.quiet ? nowhere : err;
+}
+
+int RunListChanged(const BatchCommand& command, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> input_names, keys;
+  Failure failure;
+  if (!ListFolder(command.input_folder, kBoxscorePattern, &input_names, &failure)) {
+    ReportFailure(failure, err);
+    return kExitFailure;
+  }
+  keys = AllDays(command, input_names, err);
+  DayProcessor processor;
+  ProcessJob job{command.input_folder, input_names, command.output_folder, command.content_choice,
+                 command.charset};
+  std::string text;
+  for (const std::string& key : keys) {
+    bool differs = false;
+    if (!processor.PageDiffers(job, key, &differs, &failure)) {
+      ReportFailure(failure, err);
+      return kExitFailure;
+    }
+    if (differs) text.append(key).append("\n");
+  }
+  out << text;
+  return kExitSuccess;
+}
+
 int RunList(const BatchCommand& command, std::ostream& out, std::ostream& err) {
+  if (command.changed_only) return RunListChanged(command, out, err);
   CompactListing input_names, output_names;
   Failure failure;
   if (!ListFolder(command.input_folder, kBoxscorePattern, ListingOrder::kLeastFirst, &input_names,
@@ -191,7 +345,7 @@ int RunList(const BatchCommand& command, std::ostream& out, std::ostream& err) {
   }
   CatalogueResult result = ListDays(&input_names, &output_names);
   std::string_view first_name = input_names.names().empty() ? "" : input_names.names().front();
-  if (!ReportCatalogueEnd(result, command, first_name, err)) return kExitFailure;
+  if (!ReportCatalogueEnd(result, command, first_name, err, err)) return kExitFailure;
   if (result.end == CatalogueResult::End::kListed) {
     std::string text;
     for (const std::string& entry : result.entries) text.append(entry).append("\n");
@@ -239,34 +393,64 @@ class Progress {
   bool drawn_ = false;
 };
 
+// One run that writes into the output folder: what it tells, and what it did for the report.
+struct Run {
+  const BatchCommand& command;
+  std::ostream& notes;  // err, or nowhere with --quiet
+  std::ostream& err;
+  bool show_progress;
+  RunReport report;
+
+  void Fail(const Failure& failure) {
+    ReportFailure(failure, err);
+    report.failures.push_back(failure);
+  }
+  void Settled(const std::string& path, bool written) {
+    (written ? report.written : report.unchanged).push_back(path);
+  }
+};
+
 // Writes the page of every key, in order; stops at the first failure, keeping the pages done.
-bool ProcessDays(const BatchCommand& command, const std::vector<std::string>& input_names,
-                 const std::vector<std::string>& keys, std::ostream& err, bool show_progress) {
-  Progress progress(err, show_progress, keys.size(),
+bool ProcessDays(Run* run, const std::vector<std::string>& input_names,
+                 const std::vector<std::string>& keys) {
+  const BatchCommand& command = run->command;
+  bool show_progress = run->show_progress && !command.quiet;
+  Progress progress(run->err, show_progress, keys.size(),
                     show_progress ? CountGames(input_names, keys) : 0);
   ProcessEvents events;
   events.reading_file = [&progress](const std::string&) { progress.GameRead(); };
+  events.page_result = [run](std::string_view key, bool written) {
+    run->report.days.emplace_back(key);
+    run->Settled(JoinPath(run->command.output_folder, DayPageName(key)), written);
+  };
   events.day_done = [&progress](std::string_view, size_t) { progress.DayWritten(); };
   DayProcessor processor;
   Failure failure;
-  ProcessJob job{command.input_folder, input_names, command.output_folder, command.content_choice};
+  ProcessJob job{command.input_folder,   input_names,     command.output_folder,
+                 command.content_choice, command.charset, command.durable};
   bool all_done = processor.ProcessDays(job, keys, events, &failure) == keys.size();
   progress.Finish();
-  if (!all_done) ReportFailure(failure, err);
+  if (!all_done) run->Fail(failure);
   return all_done;
 }
 
-// The days to process: those given, or else every day the catalogue lists.
-bool DaysToProcess(const BatchCommand& command, const std::vector<std::string>& input_names,
-                   std::vector<std::string>* keys, std::ostream& err) {
+// The days to process: those given, every day with boxscores (--all), or else every day the
+// catalogue lists.
+bool DaysToProcess(Run* run, const std::vector<std::string>& input_names,
+                   std::vector<std::string>* keys) {
+  const BatchCommand& command = run->command;
   if (!command.keys.empty()) {
     *keys = command.keys;
+    return true;
+  }
+  if (command.all_days) {
+    *keys = AllDays(command, input_names, run->notes);
     return true;
   }
   std::vector<std::string> output_names;
   Failure failure;
   if (!ListFolder(command.output_folder, kDayPagePattern, &output_names, &failure)) {
-    ReportFailure(failure, err);
+    run->Fail(failure);
     return false;
   }
   CatalogueResult result = Get_Dates(input_names, output_names);
@@ -275,47 +459,275 @@ bool DaysToProcess(const BatchCommand& command, const std::vector<std::string>& 
     return true;
   }
   std::string_view first_name = input_names.empty() ? "" : std::string_view(input_names.front());
-  return ReportCatalogueEnd(result, command, first_name, err);
+  return ReportCatalogueEnd(result, command, first_name, run->notes, run->err);
 }
 
-int RunProcess(const BatchCommand& command, std::ostream& err, bool show_progress) {
-  std::vector<std::string> input_names;
+bool WriteIndex(Run* run, const std::vector<std::string>& output_names) {
   Failure failure;
-  if (!ListFolder(command.input_folder, kBoxscorePattern, &input_names, &failure)) {
-    ReportFailure(failure, err);
-    return kExitFailure;
+  bool written = false;
+  if (!WriteIndexPage(run->command.output_folder, output_names, &failure, run->command.charset,
+                      &written, run->command.durable)) {
+    run->Fail(failure);
+    return false;
   }
-  std::vector<std::string> keys;
-  if (!DaysToProcess(command, input_names, &keys, err)) return kExitFailure;
-  if (!ProcessDays(command, input_names, keys, err, show_progress)) return kExitFailure;
+  run->Settled(JoinPath(run->command.output_folder, kIndexPageName), written);
+  return true;
+}
 
-  // As after "&PROCESS": the output folder is listed afresh and the catalogue rebuilt, and the
-  // index is made from that same listing.
+// Writes the pages of keys, then, as after "&PROCESS", lists the output folder afresh, rebuilds
+// the catalogue (telling its counters when counts) and makes the index from that same listing
+// when write_index.
+bool WritePages(Run* run, const std::vector<std::string>& input_names,
+                const std::vector<std::string>& keys, bool write_index, bool counts) {
+  if (!ProcessDays(run, input_names, keys)) return false;
   std::vector<std::string> output_names;
-  if (!ListFolder(command.output_folder, kDayPagePattern, &output_names, &failure)) {
-    ReportFailure(failure, err);
-    return kExitFailure;
+  Failure failure;
+  if (!ListFolder(run->command.output_folder, kDayPagePattern, &output_names, &failure)) {
+    run->Fail(failure);
+    return false;
   }
   CatalogueResult result = Get_Dates(input_names, output_names);
   if (result.end == CatalogueResult::End::kFailed) {
-    ReportFailure(result.failure, err);
-    return kExitFailure;
+    run->Fail(result.failure);
+    return false;
   }
-  if (result.end == CatalogueResult::End::kListed) ReportCounts(result, err);
-  if (command.write_index && !WriteIndexPage(command.output_folder, output_names, &failure)) {
-    ReportFailure(failure, err);
-    return kExitFailure;
-  }
-  return kExitSuccess;
+  if (counts && result.end == CatalogueResult::End::kListed) ReportCounts(result, run->notes);
+  return !write_index || WriteIndex(run, output_names);
 }
 
-int RunIndex(const BatchCommand& command, std::ostream& err) {
-  std::vector<std::string> output_names;
+bool ProcessPass(Run* run) {
+  std::vector<std::string> input_names, keys;
   Failure failure;
-  if (!ListFolder(command.output_folder, kDayPagePattern, &output_names, &failure) ||
-      !WriteIndexPage(command.output_folder, output_names, &failure)) {
-    ReportFailure(failure, err);
+  if (!ListFolder(run->command.input_folder, kBoxscorePattern, &input_names, &failure)) {
+    run->Fail(failure);
+    return false;
+  }
+  // Watch tells one line a run, of its own.
+  bool counts = run->command.kind != BatchCommand::Kind::kWatch;
+  return DaysToProcess(run, input_names, &keys) &&
+         WritePages(run, input_names, keys, run->command.write_index, counts);
+}
+
+// Runs pass with the output folder locked against other writers.
+template <typename Pass>
+bool Locked(Run* run, Pass pass) {
+  FolderLock lock;
+  Failure failure;
+  if (!lock.Acquire(run->command.output_folder, run->command.lock_wait_seconds, &failure)) {
+    run->Fail(failure);
+    return false;
+  }
+  return pass();
+}
+
+void EmitReport(const Run& run, std::ostream& out) {
+  if (run.command.report_json) out << ReportJson(run.report) << std::endl;
+}
+
+int RunProcess(const BatchCommand& command, std::ostream& out, std::ostream& err,
+               bool show_progress) {
+  Run run{command, NotesOf(command, err), err, show_progress, {"process"}};
+  bool done = Locked(&run, [&run] { return ProcessPass(&run); });
+  EmitReport(run, out);
+  return done ? kExitSuccess : kExitFailure;
+}
+
+int RunIndex(const BatchCommand& command, std::ostream& out, std::ostream& err) {
+  Run run{command, NotesOf(command, err), err, false, {"index"}};
+  bool done = Locked(&run, [&run] {
+    std::vector<std::string> output_names;
+    Failure failure;
+    if (!ListFolder(run.command.output_folder, kDayPagePattern, &output_names, &failure)) {
+      run.Fail(failure);
+      return false;
+    }
+    return WriteIndex(&run, output_names);
+  });
+  EmitReport(run, out);
+  return done ? kExitSuccess : kExitFailure;
+}
+
+// What tells that a file changed where no file event does.
+struct FileStamp {
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type modified;
+  bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const std::string& path) {
+  std::error_code error;
+  FileStamp stamp;
+  stamp.size = std::filesystem::file_size(path, error);
+  stamp.modified = std::filesystem::last_write_time(path, error);
+  return stamp;
+}
+
+// The boxscores' stamps, for comparing listings where file events do not arrive.
+std::map<std::string, FileStamp> StampsOf(const std::string& folder) {
+  std::map<std::string, FileStamp> stamps;
+  std::vector<std::string> names;
+  Failure failure;
+  if (!ListFolder(folder, kBoxscorePattern, &names, &failure)) return stamps;
+  for (const std::string& name : names) stamps[name] = StampOf(JoinPath(folder, name));
+  return stamps;
+}
+
+// The names that came, went or changed between two stamp maps.
+void ChangedNames(const std::map<std::string, FileStamp>& before,
+                  const std::map<std::string, FileStamp>& after, std::vector<std::string>* names) {
+  for (const auto& [name, stamp] : after) {
+    auto old = before.find(name);
+    if (old == before.end() || !(old->second == stamp)) names->push_back(name);
+  }
+  for (const auto& [name, stamp] : before) {
+    if (!after.contains(name)) names->push_back(name);
+  }
+}
+
+// One run of watch over the days whose files settled: only the days that still have
+// boxscores (a day whose files all went keeps its page), and the index when a page changed.
+bool WatchPass(Run* run, const std::vector<std::string>& due) {
+  std::vector<std::string> input_names, keys;
+  Failure failure;
+  if (!ListFolder(run->command.input_folder, kBoxscorePattern, &input_names, &failure)) {
+    run->Fail(failure);
+    return false;
+  }
+  for (const std::string& key : due) {
+    if (!DayFiles(input_names, key).empty()) keys.push_back(key);
+  }
+  if (keys.empty()) return true;
+  if (!WritePages(run, input_names, keys, false, false)) return false;
+  if (!run->command.write_index || run->report.written.empty()) return true;
+  std::vector<std::string> output_names;
+  if (!ListFolder(run->command.output_folder, kDayPagePattern, &output_names, &failure)) {
+    run->Fail(failure);
+    return false;
+  }
+  return WriteIndex(run, output_names);
+}
+
+// One line a run on err (failures only with --quiet) and its report on out.
+void EndWatchRun(const Run& run, std::ostream& out) {
+  if (!run.command.quiet || !run.report.failures.empty()) {
+    run.err << "watch: " << run.report.days.size() << " days, " << run.report.written.size()
+            << " files written, " << run.report.unchanged.size() << " unchanged, "
+            << run.report.failures.size() << " failed" << std::endl;
+  }
+  EmitReport(run, out);
+}
+
+using SteadyClock = std::chrono::steady_clock;
+
+// How often a watch compares listings where the system tells of no file events.
+constexpr double kPollWithoutEvents = 5;
+
+SteadyClock::duration Seconds(double seconds) {
+  return std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// The days whose boxscores changed, each with the time of its last change: a day is due once
+// its files have stayed quiet for the settle time, so that no day is published while its
+// boxscores are still being written.
+class SettlingDays {
+ public:
+  explicit SettlingDays(double settle_seconds) : settle_(Seconds(settle_seconds)) {}
+
+  void Touch(const std::vector<std::string>& names, SteadyClock::time_point now) {
+    for (const std::string& name : names) {
+      std::string_view key = DayKeyOf(name);
+      if (!name.empty() && name[0] != '.' && MatchesPattern(name, kBoxscorePattern) &&
+          IsDayKey(key)) {
+        last_change_[std::string(key)] = now;
+      }
+    }
+  }
+  // The sooner of latest and the time the next day is due.
+  SteadyClock::time_point NextDue(SteadyClock::time_point latest) const {
+    for (const auto& [key, when] : last_change_) latest = std::min(latest, when + settle_);
+    return latest;
+  }
+  std::vector<std::string> TakeDue(SteadyClock::time_point now) {
+    std::vector<std::string> due;
+    for (auto it = last_change_.begin(); it != last_change_.end();) {
+      if (it->second + settle_ > now) {
+        ++it;
+        continue;
+      }
+      due.push_back(it->first);
+      it = last_change_.erase(it);
+    }
+    return due;
+  }
+
+ private:
+  SteadyClock::duration settle_;
+  std::map<std::string, SteadyClock::time_point> last_change_;
+};
+
+// The boxscore names that changed since the last look: from the file events, every name when
+// the system dropped some, and, when polling and it is time, from comparing the stamps.
+void GatherChanges(const BatchCommand& command, double poll_seconds,
+                   platform::FolderWatch::Changes* changes,
+                   std::map<std::string, FileStamp>* stamps, SteadyClock::time_point* next_poll) {
+  Failure failure;
+  if (changes->lost) {
+    std::vector<std::string> all;
+    ListFolder(command.input_folder, kBoxscorePattern, &all, &failure);
+    changes->names.insert(changes->names.end(), all.begin(), all.end());
+  }
+  SteadyClock::time_point now = SteadyClock::now();
+  if (poll_seconds > 0 && now >= *next_poll) {
+    std::map<std::string, FileStamp> fresh = StampsOf(command.input_folder);
+    ChangedNames(*stamps, fresh, &changes->names);
+    *stamps = std::move(fresh);
+    *next_poll = now + Seconds(poll_seconds);
+  }
+}
+
+template <typename Pass>
+void WatchRun(const BatchCommand& command, std::ostream& out, std::ostream& err, Pass pass) {
+  Run run{command, NotesOf(command, err), err, false, {"watch"}};
+  Locked(&run, [&run, &pass] { return pass(&run); });
+  EndWatchRun(run, out);
+}
+
+int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) {
+  platform::StopRequests stop;
+  platform::FolderWatch events;
+  // Where the system tells of no file events, listings are compared as with --poll.
+  double poll_seconds = command.poll_seconds > 0 ? command.poll_seconds
+                        : platform::kHasFolderEvents ? 0
+                                                     : kPollWithoutEvents;
+  bool polling = poll_seconds > 0;
+  int errnum = EINVAL;
+  if (!stop.Catch() || (!polling && !events.Open(command.input_folder, &errnum))) {
+    ReportFailure(FailureFromErrno(errnum, "cannot watch", command.input_folder), err);
     return kExitFailure;
+  }
+  // Watching starts before the first run, so that nothing written meanwhile is missed.
+  std::map<std::string, FileStamp> stamps;
+  if (polling) stamps = StampsOf(command.input_folder);
+  WatchRun(command, out, err, [](Run* run) { return ProcessPass(run); });
+  SettlingDays days(command.settle_seconds);
+  SteadyClock::time_point next_poll = SteadyClock::now() + Seconds(poll_seconds);
+  for (;;) {
+    SteadyClock::time_point wake = days.NextDue(SteadyClock::now() + std::chrono::minutes(1));
+    if (polling) wake = std::min(wake, next_poll);
+    auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - SteadyClock::now());
+    platform::FolderWatch::Changes changes;
+    if (!events.Wait(static_cast<int>(wait.count()), &stop, &changes)) break;
+    if (changes.folder_gone) {
+      // Nothing more can arrive: end with a failure, so that a service manager restarts the
+      // watch once the folder is back.
+      ReportFailure(FailureFromErrno(ENOENT, "cannot watch", command.input_folder), err);
+      return kExitFailure;
+    }
+    GatherChanges(command, poll_seconds, &changes, &stamps, &next_poll);
+    days.Touch(changes.names, SteadyClock::now());
+    std::vector<std::string> due = days.TakeDue(SteadyClock::now());
+    if (due.empty()) continue;
+    WatchRun(command, out, err, [&due](Run* run) { return WatchPass(run, due); });
   }
   return kExitSuccess;
 }
@@ -347,6 +759,8 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchCommand* com
     command->kind = BatchCommand::Kind::kProcess;
   } else if (word == "index") {
     command->kind = BatchCommand::Kind::kIndex;
+  } else if (word == "watch") {
+    command->kind = BatchCommand::Kind::kWatch;
   } else {
     *problem = "unknown command " + word;
     return false;
@@ -368,9 +782,11 @@ int RunBatchCommand(const BatchCommand& command, std::ostream& out, std::ostream
     case BatchCommand::Kind::kList:
       return RunList(command, out, err);
     case BatchCommand::Kind::kProcess:
-      return RunProcess(command, err, show_progress);
+      return RunProcess(command, out, err, show_progress);
     case BatchCommand::Kind::kIndex:
-      return RunIndex(command, err);
+      return RunIndex(command, out, err);
+    case BatchCommand::Kind::kWatch:
+      return RunWatch(command, out, err);
   }
   return kExitUsage;
 }

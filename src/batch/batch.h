@@ -13,10 +13,19 @@ inline constexpr int kExitUsage = 2;
 
 /// One call of gamefold-batch, as its arguments ask for it.
 struct BatchCommand {
-  enum class Kind { kHelp, kVersion, kList, kProcess, kIndex };
+  enum class Kind { kHelp, kVersion, kList, kProcess, kIndex, kWatch };
   Kind kind = Kind::kHelp;
   int content_choice = 1;
   bool write_index = false;
+  bool all_days = false;          // process, watch: every day with boxscores, not only the new ones
+  bool changed_only = false;      // list: the days whose page is missing or would change
+  bool report_json = false;       // one JSON object per run on out
+  bool quiet = false;             // nothing on err but failures
+  std::string charset;            // declared in every page written, when not empty
+  bool durable = false;           // pages reach the disk before they are reported written
+  double poll_seconds = 0;        // watch: 0 waits for file events, else compares listings so often
+  double settle_seconds = 10;     // watch: how long a day's files must stay quiet
+  double lock_wait_seconds = 60;  // how long to wait for another run writing the same folder
   std::string input_folder;
   std::string output_folder;
   std::vector<std::string> keys;

@@ -27,6 +27,7 @@ Failure FailureFromErrno(int errnum, std::string_view what, std::string_view pat
   failure.number = ErrorNumberOf(errnum);
   failure.description.append(what).append(" ").append(platform::NativePath(path)).append(": ");
   failure.description.append(platform::ErrorText(errnum));
+  failure.path = std::string(path);
   return failure;
 }
 

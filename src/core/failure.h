@@ -12,6 +12,7 @@ namespace gamefold {
 struct Failure {
   int number = 0;
   std::string description;
+  std::string path = {};  // the file or folder at fault, when one is; also named in description
 };
 
 /// Builds the failure for a system call that failed with errnum while doing `what` on path,

@@ -131,4 +131,81 @@ bool StandardErrorIsTerminal();
 /// elsewhere.
 std::vector<std::string> DriveRoots();
 
+/// An exclusive lock on a lock file, through which the writers of one folder take turns.
+class FileLock {
+ public:
+  enum class Outcome { kTaken, kBusy, kUnavailable };
+  FileLock();
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  /// Opens path, creating it, and tries once to lock it without waiting: kBusy while another
+  /// holds it, kUnavailable where the file cannot be made or locked (a read-only folder, a
+  /// share without locks).
+  Outcome TryLock(const std::string& path);
+  /// Lets go; first removes the lock file where no waiter can be fooled by that (not on
+  /// Windows, where a waiter may hold the file open).
+  void Unlock();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+/// True where FolderWatch reports file events (Linux); elsewhere a watch compares listings.
+extern const bool kHasFolderEvents;
+
+/// Requests to stop (SIGINT and SIGTERM; on Windows Ctrl+C, Ctrl+Break and the console's
+/// closing), held back from Catch on, to be read between runs so that none cuts a write short.
+class StopRequests {
+ public:
+  StopRequests();
+  ~StopRequests();
+  StopRequests(const StopRequests&) = delete;
+  StopRequests& operator=(const StopRequests&) = delete;
+
+  bool Catch();
+  /// True once a stop was asked for.
+  bool Requested();
+
+ private:
+  friend class FolderWatch;
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+/// Changes of a folder's entries as the system reports them where kHasFolderEvents; elsewhere
+/// it only waits.
+class FolderWatch {
+ public:
+  /// What one wait saw.
+  struct Changes {
+    std::vector<std::string> names;  // entries written, moved or removed
+    bool lost = false;               // the system dropped events: any entry may have changed
+    bool folder_gone = false;        // the folder itself was removed or moved away
+  };
+  FolderWatch();
+  ~FolderWatch();
+  FolderWatch(const FolderWatch&) = delete;
+  FolderWatch& operator=(const FolderWatch&) = delete;
+
+  /// Starts watching folder; false with *errnum when it cannot be watched.
+  bool Open(const std::string& folder, int* errnum);
+  /// Waits up to timeout_ms for changes or a stop; false once a stop was asked for.
+  bool Wait(int timeout_ms, StopRequests* stop, Changes* changes);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+/// Brings the written bytes of the files at paths to the disk: one sync of their file system
+/// where the system has it (Linux), each file's buffers elsewhere. False with *errnum.
+bool SyncFiles(const std::vector<std::string>& paths, int* errnum);
+
+/// Brings a folder's entries (names renamed into it) to the disk; true where the system needs
+/// nothing for it.
+bool SyncFolder(const std::string& folder);
+
 }  // namespace gamefold::platform

@@ -1,9 +1,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <climits>
 #include <cstring>
@@ -243,5 +248,155 @@ void UseBinaryStandardOutput() {}
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 std::vector<std::string> DriveRoots() { return {}; }
+
+struct FileLock::State {
+  int fd = -1;
+  std::string path;
+};
+
+FileLock::FileLock() : state_(std::make_unique<State>()) {}
+
+FileLock::~FileLock() { Unlock(); }
+
+FileLock::Outcome FileLock::TryLock(const std::string& path) {
+  Unlock();
+  for (;;) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return Outcome::kUnavailable;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      int errnum = errno;
+      ::close(fd);
+      return errnum == EWOULDBLOCK || errnum == EINTR ? Outcome::kBusy : Outcome::kUnavailable;
+    }
+    // The holder before removed the file as it let go: a lock on that file locks nothing, so
+    // the lock is taken again on the file that the name now leads to.
+    struct stat held {}, named {};
+    if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+        held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+      state_->fd = fd;
+      state_->path = path;
+      return Outcome::kTaken;
+    }
+    ::close(fd);
+  }
+}
+
+void FileLock::Unlock() {
+  if (state_->fd < 0) return;
+  // Removed while still held, so that a published folder keeps no file of ours.
+  ::unlink(state_->path.c_str());
+  ::close(state_->fd);
+  state_->fd = -1;
+}
+
+const bool kHasFolderEvents = true;
+
+namespace {
+
+sigset_t StopSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  return set;
+}
+
+}  // namespace
+
+struct StopRequests::State {
+  int fd = -1;
+  bool requested = false;
+};
+
+StopRequests::StopRequests() : state_(std::make_unique<State>()) {}
+
+StopRequests::~StopRequests() {
+  if (state_->fd < 0) return;
+  ::close(state_->fd);
+  sigset_t set = StopSet();
+  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+bool StopRequests::Catch() {
+  sigset_t set = StopSet();
+  if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0) return false;
+  state_->fd = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+  return state_->fd >= 0;
+}
+
+bool StopRequests::Requested() {
+  if (state_->fd >= 0 && !state_->requested) {
+    signalfd_siginfo info;
+    state_->requested = ::read(state_->fd, &info, sizeof info) == ssize_t{sizeof info};
+  }
+  return state_->requested;
+}
+
+struct FolderWatch::State {
+  int fd = -1;
+};
+
+FolderWatch::FolderWatch() : state_(std::make_unique<State>()) {}
+
+FolderWatch::~FolderWatch() {
+  if (state_->fd >= 0) ::close(state_->fd);
+}
+
+bool FolderWatch::Open(const std::string& folder, int* errnum) {
+  state_->fd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  // Every way a boxscore can come, change or go; IN_MODIFY too, so that a file still being
+  // written keeps its day unsettled.
+  constexpr uint32_t kMask = IN_CLOSE_WRITE | IN_MODIFY | IN_CREATE | IN_MOVED_TO |
+                             IN_MOVED_FROM | IN_DELETE | IN_ATTRIB | IN_DELETE_SELF |
+                             IN_MOVE_SELF;
+  if (state_->fd < 0 || ::inotify_add_watch(state_->fd, folder.c_str(), kMask) < 0) {
+    *errnum = errno;
+    return false;
+  }
+  return true;
+}
+
+bool FolderWatch::Wait(int timeout_ms, StopRequests* stop, Changes* changes) {
+  pollfd fds[2] = {{stop->state_->fd, POLLIN, 0}, {state_->fd, POLLIN, 0}};
+  if (::poll(fds, 2, std::max(timeout_ms, 0)) > 0 && (fds[1].revents & POLLIN) != 0) {
+    alignas(inotify_event) char buffer[16384];
+    ssize_t got;
+    while ((got = ::read(state_->fd, buffer, sizeof buffer)) > 0) {
+      for (ssize_t at = 0; at < got;) {
+        inotify_event event;
+        std::memcpy(&event, buffer + at, sizeof event);
+        if ((event.mask & IN_Q_OVERFLOW) != 0) changes->lost = true;
+        if ((event.mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) != 0) {
+          changes->folder_gone = true;
+        }
+        const char* name = buffer + at + sizeof event;
+        if (event.len > 0 && name[0] != '\0') changes->names.emplace_back(name);
+        at += static_cast<ssize_t>(sizeof event + event.len);
+      }
+    }
+  }
+  return !stop->Requested();
+}
+
+bool SyncFiles(const std::vector<std::string>& paths, int* errnum) {
+  if (paths.empty()) return true;
+  std::string folder = paths.front().substr(0, paths.front().rfind('/') + 1);
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 || ::syncfs(fd) != 0) {
+    *errnum = errno;
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  ::close(fd);
+  return true;
+}
+
+bool SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
 
 }  // namespace gamefold::platform

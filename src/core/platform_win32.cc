@@ -8,6 +8,8 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -475,5 +477,114 @@ std::vector<std::string> DriveRoots() {
   }
   return roots;
 }
+
+struct FileLock::State {
+  HANDLE file = INVALID_HANDLE_VALUE;
+};
+
+FileLock::FileLock() : state_(std::make_unique<State>()) {}
+
+FileLock::~FileLock() { Unlock(); }
+
+FileLock::Outcome FileLock::TryLock(const std::string& path) {
+  Unlock();
+  std::wstring wide;
+  if (!Widen(path, &wide)) return Outcome::kUnavailable;
+  HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Outcome::kUnavailable;
+  OVERLAPPED from_start{};
+  if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                    &from_start)) {
+    bool busy = ::GetLastError() == ERROR_LOCK_VIOLATION;
+    ::CloseHandle(file);
+    return busy ? Outcome::kBusy : Outcome::kUnavailable;
+  }
+  state_->file = file;
+  return Outcome::kTaken;
+}
+
+// The lock file stays: a waiter may hold it open, and a new file under the same name would
+// then be a second lock.
+void FileLock::Unlock() {
+  if (state_->file == INVALID_HANDLE_VALUE) return;
+  ::CloseHandle(state_->file);  // closing the handle lets go of its locks
+  state_->file = INVALID_HANDLE_VALUE;
+}
+
+const bool kHasFolderEvents = false;
+
+namespace {
+
+std::atomic<bool> stop_requested{false};
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
+    return FALSE;
+  }
+  stop_requested = true;
+  return TRUE;
+}
+
+}  // namespace
+
+struct StopRequests::State {
+  bool caught = false;
+};
+
+StopRequests::StopRequests() : state_(std::make_unique<State>()) {}
+
+StopRequests::~StopRequests() {
+  if (state_->caught) ::SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+}
+
+bool StopRequests::Catch() {
+  state_->caught = ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
+  return state_->caught;
+}
+
+bool StopRequests::Requested() { return stop_requested; }
+
+struct FolderWatch::State {};
+
+FolderWatch::FolderWatch() : state_(std::make_unique<State>()) {}
+
+FolderWatch::~FolderWatch() = default;
+
+bool FolderWatch::Open(const std::string&, int*) { return true; }
+
+// No file events here: waits in short steps, so that a stop is seen soon.
+bool FolderWatch::Wait(int timeout_ms, StopRequests* stop, Changes*) {
+  for (int waited = 0; waited < timeout_ms && !stop->Requested(); waited += 100) {
+    ::Sleep(static_cast<DWORD>(std::min(100, timeout_ms - waited)));
+  }
+  return !stop->Requested();
+}
+
+bool SyncFiles(const std::vector<std::string>& paths, int* errnum) {
+  for (const std::string& path : paths) {
+    std::wstring wide;
+    if (!Widen(path, &wide)) {
+      *errnum = ENOENT;
+      return false;
+    }
+    HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      *errnum = LastErrno();
+      return false;
+    }
+    bool flushed = ::FlushFileBuffers(file) != 0;
+    if (!flushed) *errnum = LastErrno();
+    ::CloseHandle(file);
+    if (!flushed) return false;
+  }
+  return true;
+}
+
+// NTFS journals its folder entries itself.
+bool SyncFolder(const std::string&) { return true; }
 
 }  // namespace gamefold::platform

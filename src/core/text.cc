@@ -44,4 +44,24 @@ std::string ZeroPadded(int value, size_t width) {
   return digits;
 }
 
+bool IsCharsetName(std::string_view name) {
+  if (name.empty() || name.size() > 40) return false;
+  for (char c : name) {
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && !IsDigit(c) && c != '.' && c != '_' && c != ':' && c != '+' && c != '-') {
+      return false;
+    }
+  }
+  return true;
+}
+
+void DeclareCharset(std::string* page, std::string_view charset) {
+  if (charset.empty()) return;
+  // Right after "<HTML>": the browser looks for the declaration in the first bytes of the page,
+  // and a line of its own leaves every other line of the page as it was.
+  size_t line_end = page->find('\n');
+  size_t at = line_end == std::string::npos ? page->size() : line_end + 1;
+  page->insert(at, std::string("<meta charset=").append(charset).append(">\r\n"));
+}
+
 }  // namespace gamefold

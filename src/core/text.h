@@ -33,4 +33,12 @@ std::string_view TrimBlanks(std::string_view text);
 /// value (not negative) in at least width decimal digits, zeros in front.
 std::string ZeroPadded(int value, size_t width);
 
+/// True for a character set name a page may declare: 1 to 40 letters, digits and ". _ : + -".
+/// Anything else could end the attribute and put markup of its own into every page.
+bool IsCharsetName(std::string_view name);
+
+/// Adds the line "<meta charset=NAME>" after the first line of page; nothing when charset is
+/// empty, so that a page without a declared character set keeps its bytes.
+void DeclareCharset(std::string* page, std::string_view charset);
+
 }  // namespace gamefold

@@ -102,23 +102,103 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return path;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err) {
+namespace {
+
+// Writes content into a new temporary file beside path; on failure nothing is left behind.
+bool WriteTemporaryFor(const std::string& path, std::string_view content, std::string* temporary,
+                       Failure* err) {
   static std::atomic<unsigned> counter{0};
   std::string prefix = TemporaryPrefix(path) + std::to_string(platform::CurrentProcessId()) + "-";
-  std::string temporary;
   int errnum = 0;
   bool written = false;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = prefix + std::to_string(counter++);
-    written = platform::WriteNewFile(temporary, content, &errnum);
+    *temporary = prefix + std::to_string(counter++);
+    written = platform::WriteNewFile(*temporary, content, &errnum);
     if (written || errnum != EEXIST) break;
   }
-  if (written) written = platform::ReplaceByRename(temporary, path, &errnum);
   if (!written) {
-    if (errnum != EEXIST) platform::RemoveFile(temporary);
+    if (errnum != EEXIST) platform::RemoveFile(*temporary);
+    *err = FailureFromErrno(errnum, "cannot write", path);
+  }
+  return written;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t separator = path.size();
+  while (separator > 0 && !platform::IsPathSeparator(path[separator - 1])) --separator;
+  return separator == 0 ? std::string(".") : path.substr(0, separator);
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err) {
+  std::string temporary;
+  if (!WriteTemporaryFor(path, content, &temporary, err)) return false;
+  int errnum = 0;
+  if (!platform::ReplaceByRename(temporary, path, &errnum)) {
+    platform::RemoveFile(temporary);
     *err = FailureFromErrno(errnum, "cannot write", path);
     return false;
   }
+  return true;
+}
+
+bool DurableBatch::Stage(const std::string& path, std::string_view content, Failure* err) {
+  Staged staged;
+  staged.path = path;
+  if (!WriteTemporaryFor(path, content, &staged.temporary, err)) return false;
+  staged_.push_back(std::move(staged));
+  return true;
+}
+
+size_t DurableBatch::Commit(Failure* err) {
+  std::vector<Staged> staged = std::move(staged_);
+  staged_.clear();
+  if (staged.empty()) return 0;
+  // Every temporary's bytes reach the disk before any rename publishes one: after a power cut
+  // a page is the old one or the new one, never an empty one.
+  std::vector<std::string> temporaries;
+  for (const Staged& one : staged) temporaries.push_back(one.temporary);
+  size_t done = 0;
+  int errnum = 0;
+  if (!platform::SyncFiles(temporaries, &errnum)) {
+    *err = FailureFromErrno(errnum, "cannot bring to the disk", staged.front().path);
+  } else {
+    for (; done < staged.size(); ++done) {
+      if (!platform::ReplaceByRename(staged[done].temporary, staged[done].path, &errnum)) {
+        *err = FailureFromErrno(errnum, "cannot write", staged[done].path);
+        break;
+      }
+    }
+  }
+  for (size_t i = done; i < staged.size(); ++i) platform::RemoveFile(staged[i].temporary);
+  std::string synced;
+  for (size_t i = 0; i < done; ++i) {
+    std::string folder = FolderOf(staged[i].path);
+    if (folder != synced) platform::SyncFolder(folder);
+    synced = folder;
+  }
+  return done;
+}
+
+DurableBatch::~DurableBatch() {
+  for (const Staged& staged : staged_) platform::RemoveFile(staged.temporary);
+}
+
+bool FileHoldsBytes(const std::string& path, std::string_view content) {
+  // Kept from call to call: a run compares hundreds of pages of about the same size.
+  thread_local std::vector<char> bytes;
+  int errnum = 0;
+  if (!platform::ReadFileBytes(path, &bytes, &errnum)) return false;
+  return std::string_view(bytes.data(), bytes.size()) == content;
+}
+
+bool ReplaceFileIfChanged(const std::string& path, std::string_view content, bool* written,
+                          Failure* err) {
+  *written = false;
+  if (FileHoldsBytes(path, content)) return true;
+  if (!WriteFileAtomically(path, content, err)) return false;
+  *written = true;
   return true;
 }
 

@@ -30,6 +30,40 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 /// removed and an existing file at path is left as it was.
 bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err);
 
+/// True when the file at path holds exactly content; false when it differs, is missing or
+/// cannot be read.
+bool FileHoldsBytes(const std::string& path, std::string_view content);
+
+/// As WriteFileAtomically, except that a file already holding exactly content is not touched at
+/// all (it keeps its modification time and inode), so that upload tools see nothing to send.
+/// *written tells whether the file was replaced.
+bool ReplaceFileIfChanged(const std::string& path, std::string_view content, bool* written,
+                          Failure* err);
+
+/// Replacements that survive a power cut once committed, with one sync for them all rather than
+/// one a file: Stage writes each file's temporary beside it; Commit brings every staged byte to
+/// the disk, renames the temporaries over their files in the order staged, then brings the
+/// folders' entries to the disk. Temporaries never committed are removed on destruction.
+class DurableBatch {
+ public:
+  DurableBatch() = default;
+  ~DurableBatch();
+  DurableBatch(const DurableBatch&) = delete;
+  DurableBatch& operator=(const DurableBatch&) = delete;
+
+  bool Stage(const std::string& path, std::string_view content, Failure* err);
+  /// Returns the number of files now in place, in the order staged; fewer than staged on a
+  /// failure, told in err. When the bytes cannot be brought to the disk, none is put in place.
+  size_t Commit(Failure* err);
+  size_t staged() const { return staged_.size(); }
+
+ private:
+  struct Staged {
+    std::string temporary, path;
+  };
+  std::vector<Staged> staged_;
+};
+
 /// Removes from folder the temporary files that WriteFileAtomically left there for a day page or
 /// the index page in a process that no longer runs (one killed while writing). Those of running
 /// processes stay, and so does every other name, however much it resembles one.

@@ -1,6 +1,7 @@
 #include "daypages/process.h"
 
 #include "core/game_day.h"
+#include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/day_page.h"
 
@@ -52,31 +53,98 @@ bool DayProcessor::ReadDay(const ProcessJob& job, const std::vector<std::string>
   return true;
 }
 
-bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
-                              const ProcessEvents& events, Failure* err) {
+// Builds the page of key into page_; *games is the number of its games.
+bool DayProcessor::BuildPage(const ProcessJob& job, std::string_view key,
+                             const ProcessEvents& events, size_t* games, Failure* err) {
   std::vector<std::string> names = DayFiles(job.input_names, key);
-  bool written = ReadDay(job, names, events, err);
-  if (written) {
-    if (events.page_opened) events.page_opened(key);
-    page_.clear();
-    WriteDayPage(&page_, key, std::span<const Game>(games_.data(), names.size()));
-    written = WriteFileAtomically(JoinPath(job.output_folder, DayPageName(key)), page_, err);
-  }
+  *games = names.size();
+  if (!ReadDay(job, names, events, err)) return false;
+  if (events.page_opened) events.page_opened(key);
+  page_.clear();
+  WriteDayPage(&page_, key, std::span<const Game>(games_.data(), names.size()));
+  DeclareCharset(&page_, job.charset);
+  return true;
+}
+
+void DayProcessor::ReleaseIfLarge() {
   if (BytesHeld() > kMostKept) {
     games_ = std::vector<Game>();
     page_ = std::string();
   }
-  if (written && events.day_done) events.day_done(key, names.size());
-  if (!written && events.day_failed) events.day_failed(key, *err);
-  return written;
+}
+
+bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
+                              const ProcessEvents& events, Failure* err) {
+  size_t games = 0;
+  bool changed = false;
+  bool done =
+      BuildPage(job, key, events, &games, err) &&
+      ReplaceFileIfChanged(JoinPath(job.output_folder, DayPageName(key)), page_, &changed, err);
+  ReleaseIfLarge();
+  if (done && events.page_result) events.page_result(key, changed);
+  if (done && events.day_done) events.day_done(key, games);
+  if (!done && events.day_failed) events.day_failed(key, *err);
+  return done;
+}
+
+bool DayProcessor::PageDiffers(const ProcessJob& job, std::string_view key, bool* differs,
+                               Failure* err) {
+  size_t games = 0;
+  bool built = BuildPage(job, key, {}, &games, err);
+  if (built) *differs = !FileHoldsBytes(JoinPath(job.output_folder, DayPageName(key)), page_);
+  ReleaseIfLarge();
+  return built;
 }
 
 size_t DayProcessor::ProcessDays(const ProcessJob& job, std::span<const std::string> keys,
                                  const ProcessEvents& events, Failure* err) {
   // A run killed while writing a page may have left its temporary file behind.
   RemoveStaleTemporaries(job.output_folder);
+  if (job.durable) return ProcessDaysDurably(job, keys, events, err);
   size_t done = 0;
   while (done < keys.size() && ProcessDay(job, keys[done], events, err)) ++done;
+  return done;
+}
+
+size_t DayProcessor::ProcessDaysDurably(const ProcessJob& job, std::span<const std::string> keys,
+                                        const ProcessEvents& events, Failure* err) {
+  struct Built {
+    size_t games = 0;
+    bool changed = false;
+  };
+  std::vector<Built> built;
+  DurableBatch batch;
+  bool failed = false;
+  for (const std::string& key : keys) {
+    Built day;
+    std::string path = JoinPath(job.output_folder, DayPageName(key));
+    failed = !BuildPage(job, key, events, &day.games, err);
+    if (!failed) {
+      day.changed = !FileHoldsBytes(path, page_);
+      failed = day.changed && !batch.Stage(path, page_, err);
+    }
+    ReleaseIfLarge();
+    if (failed) break;
+    built.push_back(day);
+  }
+  // A failure while building keeps the days before it, as without durability; one while
+  // committing ends the days at the first page that is not in place.
+  Failure commit_failure;
+  size_t staged = batch.staged();
+  size_t committed = batch.Commit(&commit_failure);
+  size_t done = 0;
+  for (size_t placed = 0; done < built.size(); ++done) {
+    if (built[done].changed && placed++ == committed) break;
+  }
+  if (committed < staged) {
+    failed = true;
+    *err = commit_failure;
+  }
+  for (size_t i = 0; i < done; ++i) {
+    if (events.page_result) events.page_result(keys[i], built[i].changed);
+    if (events.day_done) events.day_done(keys[i], built[i].games);
+  }
+  if (failed && done < keys.size() && events.day_failed) events.day_failed(keys[done], *err);
   return done;
 }
 

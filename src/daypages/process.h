@@ -31,6 +31,8 @@ struct ProcessJob {
   std::span<const std::string> input_names;  // the input folder's "*.BOX" names, listing order
   std::string output_folder;
   int content_choice = 1;  // 1 boxscores, 2 and scoresheets, 3 and logs
+  std::string charset = {};  // declared in the page's head when not empty (IsCharsetName)
+  bool durable = false;      // ProcessDays: pages reach the disk before they are reported done
 };
 
 /// What a run tells its caller as it goes, for the trace log and the progress display. Every
@@ -40,6 +42,9 @@ struct ProcessEvents {
   std::function<void(const std::string& file_name)> reading_file;
   /// When the day's page is about to be written: the key.
   std::function<void(std::string_view key)> page_opened;
+  /// When the day's page is in place, before day_done: whether it was written, or left
+  /// untouched because the file already held the same bytes.
+  std::function<void(std::string_view key, bool written)> page_result;
   /// When the day's page is in place: the key and the number of its games.
   std::function<void(std::string_view key, size_t games)> day_done;
   /// When a day failed and the run stops there: the key and the cause (also in *err).
@@ -52,21 +57,32 @@ struct ProcessEvents {
 class DayProcessor {
  public:
   /// Writes the page of key: reads the day's boxscores (DayFiles of the job's names, from the
-  /// input folder), builds the page and replaces output_folder/GamesOf<key>.htm atomically. On
-  /// failure nothing is written, an existing page stays as it was, and err names the cause and
-  /// the file.
+  /// input folder), builds the page and replaces output_folder/GamesOf<key>.htm atomically,
+  /// unless the file already holds the same bytes. On failure nothing is written, an existing
+  /// page stays as it was, and err names the cause and the file.
   bool ProcessDay(const ProcessJob& job, std::string_view key, const ProcessEvents& events,
                   Failure* err);
 
+  /// Builds the page of key as ProcessDay would and tells, without writing, whether the page
+  /// in the output folder is missing or differs. False, with err, when a boxscore cannot be
+  /// read.
+  bool PageDiffers(const ProcessJob& job, std::string_view key, bool* differs, Failure* err);
+
   /// Removes what a killed run left in the output folder, then writes the page of every key in
   /// order, reporting each day done. Stops at the first failure, reported to day_failed and in
-  /// err; the days before it keep their pages. Returns the number of days done.
+  /// err; the days before it keep their pages. Returns the number of days done. A durable job
+  /// puts its pages in place together at the end (DurableBatch), and reports them done then.
   size_t ProcessDays(const ProcessJob& job, std::span<const std::string> keys,
                      const ProcessEvents& events, Failure* err);
 
  private:
   bool ReadDay(const ProcessJob& job, const std::vector<std::string>& names,
                const ProcessEvents& events, Failure* err);
+  bool BuildPage(const ProcessJob& job, std::string_view key, const ProcessEvents& events,
+                 size_t* games, Failure* err);
+  void ReleaseIfLarge();
+  size_t ProcessDaysDurably(const ProcessJob& job, std::span<const std::string> keys,
+                            const ProcessEvents& events, Failure* err);
   size_t BytesHeld() const;
 
   std::vector<Game> games_;  // the day's games first; any after them only lend their buffers

@@ -171,11 +171,22 @@ bool BuildIndexPage(const std::vector<std::string>& page_names, std::string* out
 }
 
 bool WriteIndexPage(const std::string& output_folder, const std::vector<std::string>& page_names,
-                    Failure* err) {
+                    Failure* err, std::string_view charset, bool* written, bool durable) {
   std::string page;
   if (!BuildIndexPageOf(output_folder, page_names, &page, err)) return false;
+  DeclareCharset(&page, charset);
   RemoveStaleTemporaries(output_folder);
-  return WriteFileAtomically(JoinPath(output_folder, kIndexPageName), page, err);
+  std::string path = JoinPath(output_folder, kIndexPageName);
+  bool replaced = false;
+  if (durable) {
+    DurableBatch batch;
+    replaced = !FileHoldsBytes(path, page);
+    if (replaced && (!batch.Stage(path, page, err) || batch.Commit(err) != 1)) return false;
+  } else if (!ReplaceFileIfChanged(path, page, &replaced, err)) {
+    return false;
+  }
+  if (written != nullptr) *written = replaced;
+  return true;
 }
 
 }  // namespace gamefold

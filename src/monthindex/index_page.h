@@ -26,9 +26,13 @@ std::string Finish_Month(int day_of_week);
 /// Fails with 53 "no day page to index ..." and leaves out alone when no name gives a year.
 bool BuildIndexPage(const std::vector<std::string>& page_names, std::string* out, Failure* err);
 
-/// Builds the index page and replaces output_folder/GamesIndex.htm with it atomically; on any
-/// failure (the one of BuildIndexPage, naming the folder, or a write failure) the old index stays.
+/// Builds the index page and replaces output_folder/GamesIndex.htm with it atomically, unless
+/// the file already holds the same bytes (*written, when given, tells which); charset, when not
+/// empty, is declared in the page's head; durable brings it to the disk before it replaces the
+/// old one. On any failure (the one of BuildIndexPage, naming the folder, or a write failure)
+/// the old index stays.
 bool WriteIndexPage(const std::string& output_folder, const std::vector<std::string>& page_names,
-                    Failure* err);
+                    Failure* err, std::string_view charset = {}, bool* written = nullptr,
+                    bool durable = false);
 
 }  // namespace gamefold

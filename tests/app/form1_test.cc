@@ -10,12 +10,15 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "app/folder_picker.h"
 #include "app/message_box.h"
+#include "core/folder_lock.h"
 #include "core/game_day.h"
 #include "daypages/process.h"
 #include "support/boxscores.h"
@@ -101,6 +104,7 @@ class TestForm1 : public QObject {
   void startFolderGoneWritesNothingElsewhere();
   void secondWindowLeavesTheFirstsFiles();
   void leavingSavesTheSettings();
+  void writersTakeTurnsAndTheCharsetIsKept();
   void laterRunsWriteWhatAFreshRunWrites();
 
  private:
@@ -676,6 +680,40 @@ void TestForm1::leavingSavesTheSettings() {
   QCOMPARE(ReadBytes(dir_->path() + "/DOD_box.txt"),
            "IPF " + boxes.toStdString() + "\r\nSEL 1 - Boxscores only\r\n");
   QVERIFY(TraceTexts(dir_->path()).contains(" folder not saved, its name holds a line feed "));
+}
+
+// "&PROCESS" waits while gamefold-batch writes into the output folder, then writes; a
+// character set declared in the settings file goes into every page and is saved again.
+void TestForm1::writersTakeTurnsAndTheCharsetIsKept() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  WriteSeason(boxes);
+  QDir().mkpath(web);
+  std::string settings = "IPF " + boxes.toStdString() + "\r\nOPF " + web.toStdString() +
+                         "\r\nSEL 1 - Boxscores only\r\nCHS utf-8\r\n";
+  WriteBytes(dir_->path() + "/DOD_box.txt", settings);
+  window_ = MakeWindow();
+  Pick("20080401");
+
+  auto other = std::make_unique<FolderLock>();
+  Failure failure;
+  QVERIFY(other->Acquire(web.toStdString(), 0, &failure));
+  std::thread release([&other] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other.reset();
+  });
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  release.join();
+  QVERIFY(boxes_shown_.isEmpty());
+  std::string page = ReadBytes(web + "/GamesOf20080401.htm");
+  QCOMPARE(page.substr(0, 36), std::string("<HTML>\r\n<meta charset=utf-8>\r\n<head>"));
+  QCOMPARE(ReadBytes(dir_->path() + "/DOD_box.txt"), settings);
+
+  QTest::mouseClick(Child<QPushButton>("cmdBuildIndex"), Qt::LeftButton);
+  QVERIFY(boxes_shown_.isEmpty());
+  QCOMPARE(ReadBytes(web + "/GamesIndex.htm").substr(0, 36),
+           std::string("<HTML>\r\n<meta charset=utf-8>\r\n<head>"));
+  QCOMPARE(QDir(web).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+           QStringList({"GamesIndex.htm", "GamesOf20080401.htm"}));
 }
 
 // The window keeps one processor, and its buffers, from run to run: nothing of a longer day or

@@ -45,6 +45,18 @@ TEST(SettingsFile, ReadsOnlyLinesItCanApply) {
   EXPECT_EQ(ParseSettings("IPF /" + std::string(1 << 20, 'a')).at(0).folder.size(), 1u + (1 << 20));
 }
 
+// A declared character set survives every save, and one that could break out of the meta
+// attribute is never taken.
+TEST(SettingsFile, KeepsTheCharsetLine) {
+  std::string written = FormatSettings("/in", "/out", "1 - Boxscores only", "utf-8");
+  EXPECT_EQ(written, "IPF /in\r\nOPF /out\r\nSEL 1 - Boxscores only\r\nCHS utf-8\r\n");
+  SettingsLine charset;
+  charset.kind = Kind::kCharset;
+  charset.charset = "utf-8";
+  EXPECT_EQ(ParseSettings(written).back(), charset);
+  EXPECT_EQ(ParseSettings("CHS \r\nCHS utf-8>\r\nCHS a b\r\nchs utf-8\r\n"), Lines{});
+}
+
 TEST(SettingsFile, ReplacesTheFileWhole) {
   testing::TempDir dir;
   Failure failure;

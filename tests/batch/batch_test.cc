@@ -109,7 +109,7 @@ TEST(BatchArguments, ReadsEachCommandAndRejectsBadUsage) {
       {{"index"}, "index needs OUTPUT"},
       {{"process", "--content", "4", "in", "out"}, "--content needs 1, 2 or 3, not \"4\""},
       {{"process", "in", "out", "--content"}, "--content needs 1, 2 or 3"},
-      {{"process", "--quiet", "in", "out"}, "unknown option --quiet"},
+      {{"process", "--loud", "in", "out"}, "unknown option --loud"},
       {{"process", "in", "out", "2008041"}, "\"2008041\" is not a game-day key YYYYMMDD"},
       {{"process", "in", "out", "2008O401"}, "\"2008O401\" is not a game-day key YYYYMMDD"},
       {{"process", "in", "out", "20081301"}, "\"20081301\" is not a game-day key YYYYMMDD"},

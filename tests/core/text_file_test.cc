@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -12,6 +13,8 @@
 namespace gamefold {
 namespace {
 
+using testing::AllEntries;
+using testing::Listing;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -120,6 +123,56 @@ TEST(TextFile, ErrorReportText) {
             "Error Encountered 53 File not found\n Please report to Tavrel at " +
                 std::string(kMaintainerAddress) + " ");
   EXPECT_EQ(ErrorMessageText({-5, "x"}).substr(0, 21), "Error Encountered -5 ");
+}
+
+// An upload tool sends a file again when its time or inode changes, so equal bytes must leave
+// the file alone; any difference, even one of the same size, must replace it.
+TEST(TextFile, ReplacesOnlyFilesWhoseBytesDiffer) {
+  TempDir dir;
+  std::string path = dir / "GamesIndex.htm";
+  WriteBytes(path, "<HTML>\r\n");
+  // Stamped a day back: a replacement, a new file, would bear the time of now.
+  auto old_time = std::filesystem::last_write_time(path) - std::chrono::hours(24);
+  std::filesystem::last_write_time(path, old_time);
+  bool written = true;
+  Failure failure;
+  ASSERT_TRUE(ReplaceFileIfChanged(path, "<HTML>\r\n", &written, &failure));
+  EXPECT_FALSE(written);
+  EXPECT_EQ(std::filesystem::last_write_time(path), old_time);
+
+  for (std::string_view content : {"<html>\r\n", "<HTML>\r\n<BODY>\r\n", ""}) {
+    ASSERT_TRUE(ReplaceFileIfChanged(path, content, &written, &failure));
+    EXPECT_TRUE(written);
+    EXPECT_EQ(ReadBytes(path), content);
+  }
+  EXPECT_TRUE(ReplaceFileIfChanged(dir / "new.htm", "x", &written, &failure) && written);
+  EXPECT_TRUE(FileHoldsBytes(dir / "new.htm", "x"));
+  EXPECT_FALSE(FileHoldsBytes(dir / "new.htm", "xy"));
+  EXPECT_FALSE(FileHoldsBytes(dir / "missing.htm", ""));
+  EXPECT_EQ(AllEntries(dir.path()), (std::vector<std::string>{"GamesIndex.htm", "new.htm"}));
+}
+
+// Nothing shows before the commit, everything after it, and an abandoned batch leaves nothing.
+TEST(TextFile, DurableBatchPublishesOnCommitOnly) {
+  TempDir dir;
+  WriteBytes(dir / "GamesIndex.htm", "old\r\n");
+  Failure failure;
+  {
+    DurableBatch abandoned;
+    ASSERT_TRUE(abandoned.Stage(dir / "GamesIndex.htm", "lost\r\n", &failure));
+  }
+  EXPECT_EQ(AllEntries(dir.path()), std::vector<std::string>{"GamesIndex.htm"});
+  DurableBatch batch;
+  ASSERT_TRUE(batch.Stage(dir / "GamesIndex.htm", "new\r\n", &failure));
+  ASSERT_TRUE(batch.Stage(dir / "GamesOf20080401.htm", "day\r\n", &failure));
+  EXPECT_EQ(ReadBytes(dir / "GamesIndex.htm"), "old\r\n");
+  EXPECT_EQ(Listing(dir.path(), "*"), std::vector<std::string>{"GamesIndex.htm"});
+  EXPECT_EQ(batch.Commit(&failure), 2u);
+  EXPECT_EQ(ReadBytes(dir / "GamesIndex.htm"), "new\r\n");
+  EXPECT_EQ(AllEntries(dir.path()),
+            (std::vector<std::string>{"GamesIndex.htm", "GamesOf20080401.htm"}));
+  EXPECT_FALSE(batch.Stage(dir / "gone/GamesIndex.htm", "x", &failure));
+  EXPECT_EQ(failure.path, dir / "gone/GamesIndex.htm");
 }
 
 }  // namespace

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/failure.h"
+
+namespace gamefold {
+
+/// What one run of gamefold-batch did, for --report json.
+struct RunReport {
+  std::string command;                      // "process", "index" or "watch"
+  std::vector<std::string> days = {};       // keys whose page was made, in order
+  std::vector<std::string> written = {};    // paths of the files replaced
+  std::vector<std::string> unchanged = {};  // paths of the files that already held their bytes
+  std::vector<Failure> failures = {};
+};
+
+/// The report as one line of JSON. A name that is not valid UTF-8 becomes an object
+/// {"hex": its bytes in hex, "text": the name with U+FFFD for each bad byte}, so that a script
+/// recovers the exact bytes; every other name is a plain string.
+std::string ReportJson(const RunReport& report);
+
+}  // namespace gamefold

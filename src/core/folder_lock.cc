@@ -1,0 +1,34 @@
+#include "core/folder_lock.h"
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "core/text_file.h"
+
+namespace gamefold {
+
+bool FolderLock::Acquire(const std::string& folder, double wait_seconds, Failure* err) {
+  auto deadline = std::chrono::steady_clock::now() +
+                  std::chrono::milliseconds(std::llround(std::max(wait_seconds, 0.0) * 1000));
+  std::string path = JoinPath(folder, kLockFileName);
+  for (;;) {
+    switch (lock_.TryLock(path)) {
+      case platform::FileLock::Outcome::kTaken:
+      case platform::FileLock::Outcome::kUnavailable:
+        return true;
+      case platform::FileLock::Outcome::kBusy:
+        break;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  err->number = 75;
+  err->description = "another run is writing into " + platform::NativePath(folder) +
+                     "; gave up waiting for it after " + std::to_string(std::llround(wait_seconds)) +
+                     " s";
+  err->path = folder;
+  return false;
+}
+
+}  // namespace gamefold

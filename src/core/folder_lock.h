@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/failure.h"
+#include "core/platform.h"
+
+namespace gamefold {
+
+/// The lock file that writers of an output folder hold; hidden, so that no listing counts it.
+inline constexpr std::string_view kLockFileName = ".gamefold.lock";
+
+/// The lock of a folder, held from Acquire until Release or destruction: two runs writing into
+/// one folder never interleave.
+class FolderLock {
+ public:
+  /// Takes the lock, waiting up to wait_seconds while another run holds it; false with a
+  /// failure naming the folder when it stays held. A folder where the lock file cannot be made
+  /// (read-only, missing) is taken without a lock: nothing can be written there, and the write
+  /// itself reports why.
+  bool Acquire(const std::string& folder, double wait_seconds, Failure* err);
+  void Release() { lock_.Unlock(); }
+
+ private:
+  platform::FileLock lock_;
+};
+
+}  // namespace gamefold
