@@ -7,9 +7,10 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev
+  qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev libcurl4-openssl-dev
   chromium python3 fonts-liberation
   desktop-file-utils appstream
+  dropbear-bin openssh-sftp-server libnss-wrapper python3-pyftpdlib python3-openssl
 )
 if [ "${GAMEFOLD_FUZZ_DEPS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
@@ -20,7 +21,7 @@ if [ "${GAMEFOLD_WINDOWS_DEPS:-0}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 nlohmann-json3-dev)
 fi
 if [ "${GAMEFOLD_PACKAGE_DEPS:-0}" = 1 ]; then
-  packages=(cmake ninja-build g++ make qt6-base-dev libgl-dev nlohmann-json3-dev gzip
+  packages=(cmake ninja-build g++ make qt6-base-dev libgl-dev nlohmann-json3-dev libcurl4-openssl-dev gzip
             dpkg-dev file lintian desktop-file-utils appstream)
 fi
 if [ "${GAMEFOLD_PACKAGE_TEST_DEPS:-0}" = 1 ]; then

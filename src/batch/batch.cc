@@ -20,6 +20,7 @@
 #include "core/text_file.h"
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
+#include "publish/publish.h"
 
 namespace gamefold {
 
@@ -33,6 +34,7 @@ constexpr std::string_view kUsage =
     "       gamefold-batch index [OPTIONS] OUTPUT\n"
     "       gamefold-batch watch [--content 1|2|3] [--index] [--all] [--poll SECONDS]\n"
     "                            [--settle SECONDS] [OPTIONS] INPUT OUTPUT\n"
+    "       gamefold-batch publish [--dry-run] [--report json] [--quiet] OUTPUT DESTINATION\n"
     "       gamefold-batch --help | --version\n";
 
 constexpr std::string_view kHelp =
@@ -55,12 +57,18 @@ constexpr std::string_view kHelp =
     "    --poll SECONDS    compares the folder so often instead of waiting for file events\n"
     "                      (network shares)\n"
     "    --settle SECONDS  how long a day's files must stay unchanged (default 10)\n"
+    "  publish  sends the day pages, the index and vuzad.css of OUTPUT that changed since they\n"
+    "           were last sent to DESTINATION: sftp://user@host/folder/, ftps://user@host/folder/\n"
+    "           (TLS required), ftp://user@host/folder/ (TLS when offered) or file:///folder/\n"
+    "    --dry-run     prints what would be sent, sends nothing\n"
+    "  The password comes from ~/.netrc or GAMEFOLD_PUBLISH_PASSWORD, never the command line.\n"
     "\n"
     "OPTIONS of process, index and watch:\n"
     "  --report json     one JSON object per run on standard output\n"
     "  -q, --quiet       nothing on standard error but failures\n"
     "  --charset NAME    declares the pages' character set, e.g. utf-8\n"
     "  --durable         brings the pages to the disk before telling them written\n"
+    "  --publish DEST    process, watch: publishes OUTPUT to DEST after each run that succeeds\n"
     "\n"
     "A file that already holds the bytes it would get is never rewritten. Writers of one OUTPUT\n"
     "take turns: a second one waits up to a minute, then fails.\n"
@@ -106,6 +114,7 @@ enum CommandSet : unsigned {
   kOnProcess = 2,
   kOnIndex = 4,
   kOnWatch = 8,
+  kOnPublish = 16,
 };
 
 unsigned SetOf(BatchCommand::Kind kind) {
@@ -118,6 +127,8 @@ unsigned SetOf(BatchCommand::Kind kind) {
       return kOnIndex;
     case BatchCommand::Kind::kWatch:
       return kOnWatch;
+    case BatchCommand::Kind::kPublish:
+      return kOnPublish;
     default:
       return 0;
   }
@@ -143,7 +154,7 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
     return true;
   };
   bool takes_value = name == "--content" || name == "--charset" || name == "--report" ||
-                     name == "--poll" || name == "--settle";
+                     name == "--poll" || name == "--settle" || name == "--publish";
   if (!takes_value && equals != std::string_view::npos) name = arg;
   std::string_view text;
   if (name == "--index" && belongs(kOnProcess | kOnWatch)) {
@@ -152,7 +163,18 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
     command->all_days = true;
   } else if (name == "--changed" && belongs(kOnList)) {
     command->changed_only = true;
-  } else if ((name == "-q" || name == "--quiet") && belongs(kOnProcess | kOnIndex | kOnWatch)) {
+  } else if (name == "--dry-run" && belongs(kOnPublish)) {
+    command->dry_run = true;
+  } else if (name == "--publish" && belongs(kOnProcess | kOnWatch)) {
+    Destination destination;
+    if (!value(&text)) {
+      *problem = "--publish needs a DESTINATION";
+      return false;
+    }
+    if (!ParseDestination(text, &destination, problem)) return false;
+    command->destination = std::string(text);
+  } else if ((name == "-q" || name == "--quiet") &&
+             belongs(kOnProcess | kOnIndex | kOnWatch | kOnPublish)) {
     command->quiet = true;
   } else if (name == "--durable" && belongs(kOnProcess | kOnIndex | kOnWatch)) {
     command->durable = true;
@@ -171,7 +193,7 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
       return false;
     }
     command->charset = std::string(text);
-  } else if (name == "--report" && belongs(kOnProcess | kOnIndex | kOnWatch)) {
+  } else if (name == "--report" && belongs(kOnProcess | kOnIndex | kOnWatch | kOnPublish)) {
     if (!value(&text) || text != "json") {
       *problem = "--report needs json";
       return false;
@@ -212,6 +234,7 @@ bool TakeOperands(std::vector<std::string> operands, BatchCommand* command, std:
   const std::string_view name = command->kind == BatchCommand::Kind::kList      ? "list"
                                 : command->kind == BatchCommand::Kind::kProcess ? "process"
                                 : command->kind == BatchCommand::Kind::kWatch   ? "watch"
+                                : command->kind == BatchCommand::Kind::kPublish ? "publish"
                                                                                 : "index";
   size_t folders = command->kind == BatchCommand::Kind::kIndex ? 1 : 2;
   bool takes_keys = command->kind == BatchCommand::Kind::kProcess;
@@ -222,6 +245,16 @@ bool TakeOperands(std::vector<std::string> operands, BatchCommand* command, std:
   if (!takes_keys && operands.size() > folders) {
     *problem = std::string(name) + ": too many arguments";
     return false;
+  }
+  if (command->kind == BatchCommand::Kind::kPublish) {
+    if (operands.size() != 2) {
+      *problem = "publish needs OUTPUT and DESTINATION";
+      return false;
+    }
+    Destination destination;
+    command->output_folder = operands[0];
+    command->destination = operands[1];
+    return ParseDestination(operands[1], &destination, problem);
   }
   if (folders == 2) command->input_folder = operands[0];
   command->output_folder = operands[folders - 1];
@@ -520,6 +553,64 @@ bool Locked(Run* run, Pass pass) {
   return pass();
 }
 
+void EmitReport(const Run& run, std::ostream& out);
+
+// Sends what changed in the output folder to the run's destination, with a bar of the files on
+// a terminal; --dry-run prints the files that would go, one a line on out.
+bool PublishPass(Run* run, std::ostream& out) {
+  const BatchCommand& command = run->command;
+  Destination destination;
+  std::string problem;
+  ParseDestination(command.destination, &destination, &problem);  // checked with the arguments
+  bool show_progress = run->show_progress && !command.quiet && !command.dry_run;
+  bool drawn = false;
+  auto progress = [&](const std::string&, size_t done, size_t total) {
+    if (!show_progress) return;
+    size_t filled = kProgressWidth * done / total;
+    std::string line = "\r[";
+    line.append(filled, '#').append(kProgressWidth - filled, ' ').append("] ");
+    run->err << line << done << "/" << total << " files sent" << std::flush;
+    drawn = true;
+  };
+  PublishResult result;
+  bool done = Publish(command.output_folder, destination, command.dry_run, progress, &result);
+  if (drawn) run->err << '\n';
+  run->report.destination = destination.url;
+  run->report.dry_run = command.dry_run;
+  run->report.sent = result.sent;
+  run->report.current = result.unchanged;
+  if (command.dry_run && !command.report_json) {
+    std::string text;
+    for (const std::string& name : result.sent) text.append(name).append("\n");
+    out << text;
+  }
+  for (const Failure& failure : result.failures) run->Fail(failure);
+  if (!done && !result.sent.empty()) {
+    run->err << "Sent before the failure:";
+    for (const std::string& name : result.sent) run->err << ' ' << name;
+    run->err << '\n';
+  }
+  if (done && !command.dry_run) {
+    run->notes << "publish: " << result.sent.size() << " files sent, " << result.unchanged.size()
+               << " unchanged, to " << destination.url << '\n';
+  }
+  return done;
+}
+
+// A run's pass, then publishing when it succeeded and a destination was given.
+template <typename Pass>
+bool ThenPublish(Run* run, std::ostream& out, Pass pass) {
+  return pass() && (run->command.destination.empty() || PublishPass(run, out));
+}
+
+int RunPublish(const BatchCommand& command, std::ostream& out, std::ostream& err,
+               bool show_progress) {
+  Run run{command, NotesOf(command, err), err, show_progress, {"publish"}};
+  bool done = Locked(&run, [&run, &out] { return PublishPass(&run, out); });
+  EmitReport(run, out);
+  return done ? kExitSuccess : kExitFailure;
+}
+
 void EmitReport(const Run& run, std::ostream& out) {
   if (run.command.report_json) out << ReportJson(run.report) << std::endl;
 }
@@ -527,7 +618,8 @@ void EmitReport(const Run& run, std::ostream& out) {
 int RunProcess(const BatchCommand& command, std::ostream& out, std::ostream& err,
                bool show_progress) {
   Run run{command, NotesOf(command, err), err, show_progress, {"process"}};
-  bool done = Locked(&run, [&run] { return ProcessPass(&run); });
+  bool done = Locked(
+      &run, [&run, &out] { return ThenPublish(&run, out, [&run] { return ProcessPass(&run); }); });
   EmitReport(run, out);
   return done ? kExitSuccess : kExitFailure;
 }
@@ -688,7 +780,9 @@ void GatherChanges(const BatchCommand& command, double poll_seconds,
 template <typename Pass>
 void WatchRun(const BatchCommand& command, std::ostream& out, std::ostream& err, Pass pass) {
   Run run{command, NotesOf(command, err), err, false, {"watch"}};
-  Locked(&run, [&run, &pass] { return pass(&run); });
+  Locked(&run, [&run, &pass, &out] {
+    return ThenPublish(&run, out, [&run, &pass] { return pass(&run); });
+  });
   EndWatchRun(run, out);
 }
 
@@ -761,6 +855,8 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchCommand* com
     command->kind = BatchCommand::Kind::kIndex;
   } else if (word == "watch") {
     command->kind = BatchCommand::Kind::kWatch;
+  } else if (word == "publish") {
+    command->kind = BatchCommand::Kind::kPublish;
   } else {
     *problem = "unknown command " + word;
     return false;
@@ -787,6 +883,8 @@ int RunBatchCommand(const BatchCommand& command, std::ostream& out, std::ostream
       return RunIndex(command, out, err);
     case BatchCommand::Kind::kWatch:
       return RunWatch(command, out, err);
+    case BatchCommand::Kind::kPublish:
+      return RunPublish(command, out, err, show_progress);
   }
   return kExitUsage;
 }

@@ -13,7 +13,7 @@ inline constexpr int kExitUsage = 2;
 
 /// One call of gamefold-batch, as its arguments ask for it.
 struct BatchCommand {
-  enum class Kind { kHelp, kVersion, kList, kProcess, kIndex, kWatch };
+  enum class Kind { kHelp, kVersion, kList, kProcess, kIndex, kWatch, kPublish };
   Kind kind = Kind::kHelp;
   int content_choice = 1;
   bool write_index = false;
@@ -26,6 +26,8 @@ struct BatchCommand {
   double poll_seconds = 0;        // watch: 0 waits for file events, else compares listings so often
   double settle_seconds = 10;     // watch: how long a day's files must stay quiet
   double lock_wait_seconds = 60;  // how long to wait for another run writing the same folder
+  std::string destination;        // publish's DESTINATION, or where process and watch publish to
+  bool dry_run = false;           // publish: tells what would be sent, sends nothing
   std::string input_folder;
   std::string output_folder;
   std::vector<std::string> keys;

@@ -54,6 +54,12 @@ std::string ReportJson(const RunReport& report) {
         {"unchanged", report.unchanged.size()},
         {"failed", report.failures.size()}}},
   };
+  if (!report.destination.empty()) {
+    object["publish"] = {{"destination", report.destination},
+                         {"dry_run", report.dry_run},
+                         {"sent", Names(report.sent)},
+                         {"unchanged", Names(report.current)}};
+  }
   // A message names its file too, and is for people: bad bytes there become U+FFFD.
   return object.dump(-1, ' ', false, json::error_handler_t::replace);
 }

@@ -9,11 +9,15 @@ namespace gamefold {
 
 /// What one run of gamefold-batch did, for --report json.
 struct RunReport {
-  std::string command;                      // "process", "index" or "watch"
+  std::string command;                      // "process", "index", "watch" or "publish"
   std::vector<std::string> days = {};       // keys whose page was made, in order
   std::vector<std::string> written = {};    // paths of the files replaced
   std::vector<std::string> unchanged = {};  // paths of the files that already held their bytes
   std::vector<Failure> failures = {};
+  std::string destination = {};           // where the run published, when it did
+  bool dry_run = false;                   // publish --dry-run: sent lists what would go
+  std::vector<std::string> sent = {};     // files of the output folder sent to destination
+  std::vector<std::string> current = {};  // files destination already held
 };
 
 /// The report as one line of JSON. A name that is not valid UTF-8 becomes an object

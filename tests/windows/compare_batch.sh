@@ -116,6 +116,21 @@ if [ "$linux_status" != 1 ] || [ "$windows_status" != 1 ] ||
   fail "a file as the output folder: $(cat "$work/err-linux") / $(cat "$work/err-windows")"
 fi
 
+# publish: to a folder as on Linux; over the network it says that it is not built in.
+checks=$((checks + 1))
+site="$work/site windows"
+windows publish "$(windows_path "$work/windows-1")" "file:///$(windows_path "$site" | tr '\\' /)" \
+  >/dev/null 2>"$work/err-windows" || fail "publish to a folder: $(cat "$work/err-windows")"
+same_folders "$work/linux-1" "$site" "publish to a folder"
+checks=$((checks + 1))
+windows_status=0
+windows publish "$(windows_path "$work/windows-1")" sftp://league@127.0.0.1:9/site/ \
+  2>"$work/err-windows" || windows_status=$?
+if [ "$windows_status" != 1 ] ||
+  ! grep -q "built without publishing over the network" "$work/err-windows"; then
+  fail "publish over the network on Windows: $(cat "$work/err-windows")"
+fi
+
 pages=$(find "$work"/linux-* "$work/Pages ü linux" -name '*.htm' | wc -l)
 echo "process --index, 3 content choices over $(ls "$season" | wc -l) boxscores:" \
   "Linux $((elapsed_linux / 1000000)) ms, Wine $((elapsed_windows / 1000000)) ms"

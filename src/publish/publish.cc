@@ -1,0 +1,313 @@
+#include "publish/publish.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+#include "core/folder_listing.h"
+#include "core/game_day.h"
+#include "core/text.h"
+#include "core/text_file.h"
+#include "publish/remote_site.h"
+
+namespace gamefold {
+
+namespace {
+
+constexpr std::string_view kStateHeader = "gamefold publish 1";
+constexpr std::string_view kStyleSheetName = "vuzad.css";
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+int HexValue(char c) {
+  if (IsDigit(c)) return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// %XX decoded; false on a broken escape or on a control byte, which no remote name may hold.
+bool DecodePercent(std::string_view text, std::string* decoded) {
+  decoded->clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '%') {
+      if (i + 2 >= text.size()) return false;
+      int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
+      if (high < 0 || low < 0) return false;
+      c = static_cast<char>(high * 16 + low);
+      i += 2;
+    }
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return false;
+    decoded->push_back(c);
+  }
+  return true;
+}
+
+bool IsServerText(std::string_view server) {
+  if (server.empty()) return false;
+  for (char c : server) {
+    bool ok = IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' ||
+              c == '-' || c == ':' || c == '[' || c == ']';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// FNV-1a over the bytes, beside the size: it tells a changed page from its last sent copy (any
+// one changed byte changes it), which is all the state file needs, with no library for it.
+std::string HashOf(std::string_view content) {
+  uint64_t hash = 0xcbf29ce484222325u;
+  for (unsigned char c : content) {
+    hash ^= c;
+    hash *= 0x100000001b3u;
+  }
+  std::string hex;
+  for (int shift = 60; shift >= 0; shift -= 4)
+    hex.push_back("0123456789abcdef"[(hash >> shift) & 15]);
+  return hex;
+}
+
+struct Sent {
+  long long size = 0;
+  std::string hash;
+};
+
+// What the state file says was last sent to url; empty when it speaks of another destination
+// or cannot be read, so that everything is compared afresh.
+std::map<std::string, Sent> ReadState(const std::string& path, const std::string& url) {
+  std::map<std::string, Sent> sent;
+  std::vector<char> bytes;
+  Failure ignored;
+  if (!ReadWholeFile(path, &bytes, &ignored)) return sent;
+  std::vector<std::string_view> lines = SplitLines(std::string_view(bytes.data(), bytes.size()));
+  if (lines.size() < 2 || lines[0] != kStateHeader || lines[1] != url) return sent;
+  for (size_t i = 2; i < lines.size(); ++i) {
+    std::string_view line = lines[i];
+    size_t blank = line.find(' ');
+    size_t second = blank == std::string_view::npos ? blank : line.find(' ', blank + 1);
+    if (second == std::string_view::npos || !IsDigits(line.substr(0, blank)) || blank > 15) {
+      return {};
+    }
+    Sent entry{std::stoll(std::string(line.substr(0, blank))),
+               std::string(line.substr(blank + 1, second - blank - 1))};
+    sent[std::string(line.substr(second + 1))] = entry;
+  }
+  return sent;
+}
+
+bool WriteState(const std::string& path, const std::string& url,
+                const std::map<std::string, Sent>& sent, Failure* err) {
+  std::string text;
+  AppendLine(&text, kStateHeader);
+  AppendLine(&text, url);
+  for (const auto& [name, entry] : sent) {
+    AppendLine(&text, std::to_string(entry.size) + " " + entry.hash + " " + name);
+  }
+  return WriteFileAtomically(path, text, err);
+}
+
+// A local or mounted folder: the same temporary-then-rename as the pages themselves get.
+class FolderSite : public RemoteSite {
+ public:
+  explicit FolderSite(std::string folder) : folder_(std::move(folder)) {}
+
+  bool SizeOf(const std::string& name, long long* size, Failure* err) override {
+    std::error_code error;
+    std::string path = JoinPath(folder_, name);
+    auto bytes = std::filesystem::file_size(path, error);
+    if (error == std::errc::no_such_file_or_directory) {
+      *size = -1;
+      return true;
+    }
+    if (error) {
+      *err = FailureFromErrno(error.value(), "cannot read", path);
+      return false;
+    }
+    *size = static_cast<long long>(bytes);
+    return true;
+  }
+
+  bool Put(const std::string& name, std::string_view content, Failure* err) override {
+    std::error_code error;
+    std::filesystem::create_directories(folder_, error);
+    if (error) {
+      *err = FailureFromErrno(error.value(), "cannot make the folder", folder_);
+      return false;
+    }
+    return WriteFileAtomically(JoinPath(folder_, name), content, err);
+  }
+
+ private:
+  std::string folder_;
+};
+
+bool ParseFileDestination(std::string_view rest, Destination* destination, std::string* problem) {
+  if (rest.starts_with("localhost/")) rest.remove_prefix(9);
+  if (!rest.starts_with("/") || !DecodePercent(rest, &destination->folder)) {
+    *problem = "a file: destination needs a folder such as file:///var/www/league/";
+    return false;
+  }
+  // file:///C:/web/ names a Windows drive's folder C:/web/.
+  std::string& folder = destination->folder;
+  if (folder.size() >= 4 && folder[2] == ':' && folder[3] == '/' && IsAsciiLetter(folder[1])) {
+    folder.erase(0, 1);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string UploadNameOf(std::string_view name) { return "." + std::string(name) + ".part"; }
+
+bool ParseDestination(std::string_view text, Destination* destination, std::string* problem) {
+  *destination = Destination();
+  size_t colon = text.find("://");
+  std::string scheme(text.substr(0, colon == std::string_view::npos ? 0 : colon));
+  for (char& c : scheme) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (scheme == "sftp") {
+    destination->scheme = Destination::Scheme::kSftp;
+  } else if (scheme == "ftp") {
+    destination->scheme = Destination::Scheme::kFtp;
+  } else if (scheme == "ftps") {
+    destination->scheme = Destination::Scheme::kFtps;
+  } else if (scheme == "file") {
+    destination->scheme = Destination::Scheme::kFile;
+  } else {
+    *problem = "DESTINATION must begin with sftp://, ftps://, ftp:// or file://";
+    return false;
+  }
+  std::string_view rest = text.substr(colon + 3);
+  bool parsed = true;
+  if (destination->scheme == Destination::Scheme::kFile) {
+    parsed = ParseFileDestination(rest, destination, problem);
+  } else {
+    size_t slash = rest.find('/');
+    std::string_view authority = rest.substr(0, slash);
+    std::string_view path = slash == std::string_view::npos ? "/" : rest.substr(slash);
+    size_t at = authority.rfind('@');
+    if (at != std::string_view::npos) {
+      std::string_view user = authority.substr(0, at);
+      // Never echo it: the text after the colon is a password.
+      if (user.find(':') != std::string_view::npos) {
+        *problem = "DESTINATION must not hold a password: put it in ~/.netrc or in " +
+                   std::string(kPasswordVariable);
+        return false;
+      }
+      parsed = DecodePercent(user, &destination->user) && !destination->user.empty();
+      authority.remove_prefix(at + 1);
+    }
+    destination->server = std::string(authority);
+    parsed = parsed && IsServerText(authority) && DecodePercent(path, &destination->folder);
+    if (!parsed) *problem = "DESTINATION is not a URL such as sftp://user@host/folder/";
+  }
+  if (!parsed) return false;
+  if (!destination->folder.ends_with('/')) destination->folder += '/';
+  destination->url = std::string(text);
+  if (!destination->url.ends_with('/')) destination->url += '/';
+  return true;
+}
+
+bool PublishedFiles(const std::string& output_folder, std::vector<std::string>* names,
+                    Failure* err) {
+  names->clear();
+  std::vector<std::string> listed;
+  if (!ListFolder(output_folder, kDayPagePattern, &listed, err)) return false;
+  for (std::string& name : listed) {
+    if (name.ends_with(".htm")) names->push_back(std::move(name));
+  }
+  for (std::string_view extra : {kIndexPageName, kStyleSheetName}) {
+    if (FileExists(JoinPath(output_folder, extra))) names->emplace_back(extra);
+  }
+  return true;
+}
+
+bool Publish(const std::string& output_folder, const Destination& destination, bool dry_run,
+             const PublishProgress& progress, PublishResult* result) {
+  *result = PublishResult();
+  Failure failure;
+  std::vector<std::string> names;
+  if (!PublishedFiles(output_folder, &names, &failure)) {
+    result->failures.push_back(failure);
+    return false;
+  }
+  std::string state_path = JoinPath(output_folder, kPublishStateName);
+  std::map<std::string, Sent> state = ReadState(state_path, destination.url);
+  std::map<std::string, std::string> contents;
+  std::vector<std::string> maybe_unchanged, to_send;
+  for (const std::string& name : names) {
+    std::vector<char> bytes;
+    if (!ReadWholeFile(JoinPath(output_folder, name), &bytes, &failure)) {
+      result->failures.push_back(failure);
+      return false;
+    }
+    std::string& content = contents[name] = std::string(bytes.data(), bytes.size());
+    auto last = state.find(name);
+    bool same = last != state.end() &&
+                last->second.size == static_cast<long long>(content.size()) &&
+                last->second.hash == HashOf(content);
+    (same ? maybe_unchanged : to_send).push_back(name);
+  }
+  if (dry_run) {
+    result->sent = to_send;
+    result->unchanged = maybe_unchanged;
+    return true;
+  }
+  std::unique_ptr<RemoteSite> site;
+  if (destination.scheme == Destination::Scheme::kFile) {
+    site = std::make_unique<FolderSite>(destination.folder);
+  } else {
+    site = OpenNetworkSite(destination, &failure);
+  }
+  bool done = site != nullptr;
+  // A copy changed or lost on the host is sent again, whatever the state file says.
+  for (const std::string& name : maybe_unchanged) {
+    long long size = 0;
+    if (!done || !site->SizeOf(name, &size, &failure)) {
+      done = false;
+      break;
+    }
+    if (size == static_cast<long long>(contents[name].size())) {
+      result->unchanged.push_back(name);
+    } else {
+      to_send.push_back(name);
+    }
+  }
+  // Pages before the index, so that the index never links to a page still on its way.
+  std::stable_partition(to_send.begin(), to_send.end(),
+                        [](const std::string& name) { return name.starts_with("GamesOf"); });
+  for (size_t i = 0; done && i < to_send.size(); ++i) {
+    const std::string& name = to_send[i];
+    const std::string& content = contents[name];
+    long long size = 0;
+    done = site->Put(name, content, &failure) && site->SizeOf(name, &size, &failure);
+    if (done && size != static_cast<long long>(content.size())) {
+      failure = {kRemoteIoError,
+                 "The copy of " + name + " at " + destination.url + " has " + std::to_string(size) +
+                     " bytes instead of " + std::to_string(content.size()),
+                 name};
+      done = false;
+    }
+    if (!done) break;
+    state[name] = {static_cast<long long>(content.size()), HashOf(content)};
+    result->sent.push_back(name);
+    if (progress) progress(name, i + 1, to_send.size());
+  }
+  if (!done) result->failures.push_back(failure);
+  // Also after a failure: the files sent need not go again.
+  if (!result->sent.empty() || !result->unchanged.empty()) {
+    std::map<std::string, Sent> kept;
+    for (const auto& [name, entry] : state) {
+      if (contents.contains(name)) kept[name] = entry;
+    }
+    if (!WriteState(state_path, destination.url, kept, &failure)) {
+      result->failures.push_back(failure);
+      done = false;
+    }
+  }
+  return done;
+}
+
+}  // namespace gamefold

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/failure.h"
+
+namespace gamefold {
+
+/// The environment variable that holds the password of the web host, when ~/.netrc does not.
+inline constexpr std::string_view kPasswordVariable = "GAMEFOLD_PUBLISH_PASSWORD";
+/// The environment variable naming a file of certificates to trust for FTP over TLS, for hosts
+/// with a certificate of their own making.
+inline constexpr std::string_view kCaFileVariable = "GAMEFOLD_PUBLISH_CA_FILE";
+/// The file in the output folder that remembers what was sent where.
+inline constexpr std::string_view kPublishStateName = ".gamefold-publish";
+
+/// Where publish sends the pages, read from a URL such as sftp://user@host:2222/site/.
+struct Destination {
+  enum class Scheme { kSftp, kFtp, kFtps, kFile };
+  Scheme scheme = Scheme::kFile;
+  std::string url;     // as given, ending in "/"; never holds a password
+  std::string user;    // decoded; empty when the URL names none
+  std::string server;  // "host" or "host:port"
+  std::string folder;  // the remote folder, decoded, beginning and ending with "/"
+};
+
+/// Reads a destination URL; false with what is wrong in *problem. A password in the URL is
+/// refused without being quoted.
+bool ParseDestination(std::string_view text, Destination* destination, std::string* problem);
+
+/// The files of output_folder that publish sends: the day pages, then the index and the style
+/// sheet when present.
+bool PublishedFiles(const std::string& output_folder, std::vector<std::string>* names,
+                    Failure* err);
+
+/// What one publish did or, with dry_run, would do; names are the files' names in the folder.
+struct PublishResult {
+  std::vector<std::string> sent;       // renamed into place on the destination (or to send)
+  std::vector<std::string> unchanged;  // the destination already holds them
+  std::vector<Failure> failures;
+};
+
+/// Told after each file: its name, how many are done and how many are to send.
+using PublishProgress = std::function<void(const std::string& name, size_t done, size_t total)>;
+
+/// Sends each published file of output_folder whose size or content differs from what the
+/// state file says was last sent to destination, or whose remote size differs; each goes to a
+/// temporary remote name first and is then renamed over the old copy, and no remote file is
+/// ever deleted. Stops at the first failure; the state file keeps what was sent before it.
+/// With dry_run nothing is sent and the destination is not asked.
+bool Publish(const std::string& output_folder, const Destination& destination, bool dry_run,
+             const PublishProgress& progress, PublishResult* result);
+
+}  // namespace gamefold

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/failure.h"
+#include "publish/publish.h"
+
+namespace gamefold {
+
+/// Classic runtime error numbers for what goes wrong on the way to the web host.
+inline constexpr int kRemoteIoError = 57;       // Device I/O error
+inline constexpr int kRemoteRefusedError = 70;  // Permission denied
+
+/// The destination folder as publish uses it.
+class RemoteSite {
+ public:
+  virtual ~RemoteSite() = default;
+  /// Sets *size to the size of the file name in the folder, or to -1 when there is none.
+  virtual bool SizeOf(const std::string& name, long long* size, Failure* err) = 0;
+  /// Sends content under a temporary name, then renames it over name; makes the folder when
+  /// missing.
+  virtual bool Put(const std::string& name, std::string_view content, Failure* err) = 0;
+};
+
+/// A site reached over the network (sftp, ftp, ftps); null with the reason when it cannot be.
+std::unique_ptr<RemoteSite> OpenNetworkSite(const Destination& destination, Failure* err);
+
+/// The temporary name that a file is sent under before it is renamed into place.
+std::string UploadNameOf(std::string_view name);
+
+}  // namespace gamefold
