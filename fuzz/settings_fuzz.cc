@@ -17,6 +17,12 @@ void CheckApplicable(const std::vector<SettingsLine>& lines) {
   for (const SettingsLine& line : lines) {
     if (line.kind == SettingsLine::Kind::kContentChoice) {
       FUZZ_CHECK(line.choice >= 1 && line.choice <= 3);
+    } else if (line.kind == SettingsLine::Kind::kCharset) {
+      // The name goes into every page's head: nothing in it may open or close markup, an
+      // attribute or a line.
+      FUZZ_CHECK(!line.charset.empty());
+      FUZZ_CHECK(line.charset.find_first_of("<>\"'&= \t\r\n") == std::string::npos);
+      FUZZ_CHECK(line.folder.empty());
     } else {
       FUZZ_CHECK(!line.folder.empty());
       // A folder is one line's text: it can hold no line end of the file.
