@@ -13,22 +13,17 @@
 #include "daypages/boxscore.h"
 #include "daypages/process.h"
 #include "support/line_readers.h"
+#include "batch/batch_outcome.h"
 #include "support/temp_dir.h"
 
 namespace gamefold {
 namespace {
 
+using testing::kUsageStart;
 using testing::Listing;
+using testing::Outcome;
 using testing::ReadBytes;
 using testing::TempDir;
-
-constexpr std::string_view kUsageStart = "usage: gamefold-batch list INPUT OUTPUT\n";
-
-struct Outcome {
-  int status = 0;
-  std::string out;
-  std::string err;
-};
 
 // The built program, run as a user runs it from a shell.
 class BatchProgramTest : public ::testing::Test {

@@ -17,24 +17,19 @@
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
 #include "support/boxscores.h"
+#include "batch/batch_outcome.h"
 #include "support/temp_dir.h"
 
 namespace gamefold {
 namespace {
 
 using testing::Boxscore;
+using testing::kUsageStart;
 using testing::Listing;
+using testing::Outcome;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-
-constexpr std::string_view kUsageStart = "usage: gamefold-batch list INPUT OUTPUT\n";
-
-struct Outcome {
-  int status = 0;
-  std::string out;
-  std::string err;
-};
 
 Outcome RunArgs(const std::vector<std::string>& args, bool progress = false) {
   std::ostringstream out, err;
