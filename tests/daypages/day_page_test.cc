@@ -1,5 +1,6 @@
 #include "support/line_readers.h"
 #include "daypages/day_page.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,14 @@ TEST(WriteDayPage, FiltersAndEscapesKeptLines) {
   const std::string a60(60, 'a');
   EXPECT_EQ(h + a60 + "\r\nb\r\n \r\n \r\n", GameText(h + a60 + "\r\nb\r\n"));
   EXPECT_EQ(h + a60 + "a\r\nb\r\n \r\n \r\n", GameText(h + a60 + "a\nb"));
+}
+
+// A day without games is never processed, but the page writer still makes its frame alone:
+// heading, empty contents, the links.
+TEST(WriteDayPage, WritesTheFrameAloneWithoutGames) {
+  std::string page;
+  WriteDayPage(&page, "20080407", {});
+  EXPECT_EQ(testing::ReadBytes(GAMEFOLD_TEST_DATA "/daypages/GamesOf20080407.htm"), page);
 }
 
 // The lines that name an anchor, contents links first, then the games' own.
