@@ -49,14 +49,15 @@ std::string_view Between(std::string_view line, std::string_view start, std::str
   return line.substr(start.size(), line.size() - start.size() - end.size());
 }
 
-// "<A HREF='#" or "<A NAME='", the title escaped for an attribute, "'>", the title as text.
-void CheckTitleLink(std::string_view line, std::string_view opening, const std::string& title) {
+// "<A HREF='#" or "<A NAME='", the anchor escaped for an attribute, "'>", the title as text.
+void CheckTitleLink(std::string_view line, std::string_view opening, const std::string& anchor,
+                    const std::string& title) {
   std::string_view inner = Between(line, opening, "</A>");
   // The attribute's quote may not appear escaped-out: its first "'" ends it.
   size_t quote = inner.find('\'');
   FUZZ_CHECK(quote != std::string_view::npos);
   FUZZ_CHECK(inner.substr(quote, 2) == "'>");
-  FUZZ_CHECK(Unescape(inner.substr(0, quote)) == title);
+  FUZZ_CHECK(Unescape(inner.substr(0, quote)) == anchor);
   FUZZ_CHECK(Unescape(inner.substr(quote + 2)) == title);
 }
 
@@ -87,9 +88,18 @@ void CheckDayPage(std::string_view page_bytes, std::string_view key, const std::
   LineReader page(std::move(*lines));
   for (std::string_view line : kPageHead) page.Expect(line);
   FUZZ_CHECK(Unescape(Between(page.Next(), kHeadingStart, kHeadingEnd)) == HeadingDate(key));
+  // The same game is on the page more than once: every copy after the first is linked as
+  // "TITLE (n)", n counting the copies, so that each link leads to its own game.
+  std::vector<std::string> anchors;
+  for (size_t i = 0; i < games.size(); ++i) {
+    size_t before = 0;
+    for (size_t j = 0; j < i; ++j) before += games[j].title == games[i].title ? 1 : 0;
+    anchors.push_back(before == 0 ? games[i].title
+                                  : games[i].title + " (" + std::to_string(before + 1) + ")");
+  }
   for (size_t i = 0; i < games.size(); ++i) {
     page.Expect(i % 2 == 0 ? kOddContentsRow : kEvenContentsRow);
-    CheckTitleLink(page.Next(), "<A HREF='#", games[i].title);
+    CheckTitleLink(page.Next(), "<A HREF='#", anchors[i], games[i].title);
   }
   page.Expect(kContentsEnd);
   page.Expect(kMonthsLink);
@@ -97,7 +107,7 @@ void CheckDayPage(std::string_view page_bytes, std::string_view key, const std::
     page.Expect(kGameRow);
     page.Expect("<HR>");
     if (i > 0) page.Expect(kBackLinks);
-    CheckTitleLink(page.Next(), "<A NAME='", games[i].title);
+    CheckTitleLink(page.Next(), "<A NAME='", anchors[i], games[i].title);
     page.Expect("<PRE>");
     CheckGameText(&page, kept_lines);
     page.Expect("</PRE>");

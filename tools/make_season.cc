@@ -23,7 +23,19 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: gamefold-sample-season [--seed N] [--year Y] [--days D] FOLDER\n";
+constexpr char kUsage[] =
+    "usage: gamefold-sample-season [--seed N] [--year Y] [--days D] [--force] FOLDER\n";
+constexpr char kHelp[] =
+    "\n"
+    "Writes a made-up season of boxscore files YYYYMMDDnnnnn.BOX into FOLDER, which it creates.\n"
+    "\n"
+    "  --seed N    another season of the same shape (default 1)\n"
+    "  --year Y    the season's year, 1000 to 9999 (default 2008)\n"
+    "  --days D    how many game days from 1 April, 1 to 275 (default 180)\n"
+    "  --force     replaces files of the same names; without it an existing file stops the run\n"
+    "              before anything is written\n"
+    "\n"
+    "Exit status: 0 written, 1 failed (the reason is on standard error), 2 bad usage.\n";
 
 // splitmix64: small, and unlike the standard distributions it gives the same numbers with every
 // compiler and library, so a seed names one season everywhere.
@@ -806,6 +818,8 @@ struct Options {
   std::uint64_t seed = 1;
   int year = 2008;
   int days = 180;
+  bool force = false;
+  bool help = false;
   std::string folder;
 };
 
@@ -818,33 +832,86 @@ bool ParseNumber(const char* text, long long low, long long high, long long* val
   return true;
 }
 
-bool ParseOptions(int argc, char** argv, Options* options) {
+// False with the problem, for the user, when the arguments are bad.
+bool ParseOptions(int argc, char** argv, Options* options, std::string* problem) {
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     long long value = 0;
-    if ((arg == "--seed" || arg == "--year" || arg == "--days") && i + 1 < argc) {
-      const char* text = argv[++i];
-      if (arg == "--seed" && ParseNumber(text, 0, LLONG_MAX, &value)) {
-        options->seed = static_cast<std::uint64_t>(value);
-      } else if (arg == "--year" && ParseNumber(text, 1000, 9999, &value)) {
-        options->year = static_cast<int>(value);
-      } else if (arg == "--days" && ParseNumber(text, 1, 275, &value)) {
-        options->days = static_cast<int>(value);  // from 1 April, still within the year
-      } else {
+    if (arg == "--seed" || arg == "--year" || arg == "--days") {
+      if (i + 1 == argc) {
+        *problem = std::string(arg) + " needs a number";
         return false;
       }
+      const char* text = argv[++i];
+      std::string given = std::string(arg) + " " + text;
+      if (arg == "--seed") {
+        if (!ParseNumber(text, 0, LLONG_MAX, &value)) {
+          *problem = given + ": the seed is a whole number from 0";
+          return false;
+        }
+        options->seed = static_cast<std::uint64_t>(value);
+      } else if (arg == "--year") {
+        if (!ParseNumber(text, 1000, 9999, &value)) {
+          *problem = given + ": the year must be 1000 to 9999, four digits as in the file names";
+          return false;
+        }
+        options->year = static_cast<int>(value);
+      } else {
+        if (!ParseNumber(text, 1, 275, &value)) {
+          *problem =
+              given +
+              ": the days must be 1 to 275, game days from 1 April that stay within the year";
+          return false;
+        }
+        options->days = static_cast<int>(value);
+      }
+    } else if (arg == "--force") {
+      options->force = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options->help = true;
     } else if (options->folder.empty() && !arg.empty() && arg[0] != '-') {
       options->folder = arg;
     } else {
+      *problem =
+          arg.empty() || arg[0] != '-' ? "one FOLDER only" : "unknown option " + std::string(arg);
       return false;
     }
   }
-  return !options->folder.empty();
+  if (options->folder.empty() && !options->help) {
+    *problem = "no FOLDER given";
+    return false;
+  }
+  return true;
 }
 
 gamefold::Date NextDay(gamefold::Date date) {
   if (++date.day > gamefold::DaysInMonth(date.year, date.month)) date.day = 1, ++date.month;
   return date;
+}
+
+// 13 and 14 games by turns: 2,430 games over 180 days.
+int GamesOnDay(int day) { return 27 * (day + 1) / 2 - 27 * day / 2; }
+
+std::string BoxscoreName(gamefold::Date date, int number) {
+  return Format("%04d%02d%02d%05d.BOX", date.year, date.month, date.day, number);
+}
+
+// The first file of the season that is there already, or nothing: the folder may hold a user's
+// own boxscores of the same names, which a sample must never replace unasked. Checked before
+// anything is written, so that a refused run leaves the folder as it was.
+std::string FirstExisting(const Options& options) {
+  gamefold::Date date{options.year, 4, 1};
+  for (int day = 0; day < options.days; ++day, date = NextDay(date)) {
+    for (int number = 1; number <= GamesOnDay(day); ++number) {
+      std::string path = options.folder + "/" + BoxscoreName(date, number);
+      std::error_code error;
+      if (std::filesystem::symlink_status(path, error).type() !=
+          std::filesystem::file_type::not_found) {
+        return path;
+      }
+    }
+  }
+  return {};
 }
 
 bool WriteFile(const std::string& path, const std::string& text) {
@@ -862,6 +929,16 @@ int MakeSeason(const Options& options) {
                  error.message().c_str());
     return 1;
   }
+  if (!options.force) {
+    std::string existing = FirstExisting(options);
+    if (!existing.empty()) {
+      std::fprintf(stderr,
+                   "gamefold-sample-season: %s exists already; nothing written (--force replaces "
+                   "it)\n",
+                   existing.c_str());
+      return 1;
+    }
+  }
   Random random(options.seed);
   std::vector<Team> teams = MakeLeague(random);
   std::string banner =
@@ -870,8 +947,7 @@ int MakeSeason(const Options& options) {
   gamefold::Date date{options.year, 4, 1};
   int total = 0;
   for (int day = 0; day < options.days; ++day, date = NextDay(date)) {
-    // 13 and 14 games by turns: 2,430 games over 180 days.
-    int games = 27 * (day + 1) / 2 - 27 * day / 2;
+    int games = GamesOnDay(day);
     for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
     for (size_t i = order.size(); i > 1; --i) {
       std::swap(order[i - 1], order[random.Below(static_cast<int>(i))]);
@@ -881,8 +957,7 @@ int MakeSeason(const Options& options) {
       Team& home = teams[order[2 * number - 1]];
       Game game = PlayGame(away, home, number, date, random);
       UpdateSeason(game);
-      std::string name = Format("%04d%02d%02d%05d.BOX", date.year, date.month, date.day, number);
-      std::string path = options.folder + "/" + name;
+      std::string path = options.folder + "/" + BoxscoreName(date, number);
       if (!WriteFile(path, Report(game, banner, random))) {
         std::fprintf(stderr, "gamefold-sample-season: cannot write %s: %s\n", path.c_str(),
                      std::strerror(errno));
@@ -900,9 +975,14 @@ int MakeSeason(const Options& options) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (!ParseOptions(argc, argv, &options)) {
-    std::fputs(kUsage, stderr);
+  std::string problem;
+  if (!ParseOptions(argc, argv, &options, &problem)) {
+    std::fprintf(stderr, "gamefold-sample-season: %s\n%s", problem.c_str(), kUsage);
     return 2;
+  }
+  if (options.help) {
+    std::printf("%s%s", kUsage, kHelp);
+    return 0;
   }
   return MakeSeason(options);
 }

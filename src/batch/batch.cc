@@ -44,7 +44,8 @@ constexpr std::string_view kHelp =
     "  list     prints the game days that have boxscores but no page yet, one key a line\n"
     "    --changed     the days whose page is missing or would change, without writing\n"
     "  process  writes the page of each KEY (YYYYMMDD), in the order given; without KEY, of\n"
-    "           every day that list prints\n"
+    "           every day that list prints of the first boxscore's year (other years: --all);\n"
+    "           a day without boxscores fails\n"
     "    --content 1   boxscores only (the default)\n"
     "    --content 2   boxscores and scoresheets\n"
     "    --content 3   boxscores, scoresheets and logs\n"
@@ -239,7 +240,10 @@ bool TakeOperands(std::vector<std::string> operands, BatchCommand* command, std:
   size_t folders = command->kind == BatchCommand::Kind::kIndex ? 1 : 2;
   bool takes_keys = command->kind == BatchCommand::Kind::kProcess;
   if (operands.size() < folders) {
-    *problem = std::string(name) + (folders == 1 ? " needs OUTPUT" : " needs INPUT and OUTPUT");
+    *problem = std::string(name) + (folders == 1 ? " needs OUTPUT"
+                                    : command->kind == BatchCommand::Kind::kPublish
+                                        ? " needs OUTPUT and DESTINATION"
+                                        : " needs INPUT and OUTPUT");
     return false;
   }
   if (!takes_keys && operands.size() > folders) {
@@ -259,8 +263,9 @@ bool TakeOperands(std::vector<std::string> operands, BatchCommand* command, std:
   if (folders == 2) command->input_folder = operands[0];
   command->output_folder = operands[folders - 1];
   command->keys.assign(operands.begin() + static_cast<long>(folders), operands.end());
+  // A key that names no calendar date (20080230) is a typing mistake: no boxscore names it.
   for (const std::string& key : command->keys) {
-    if (!IsDayKey(key)) {
+    if (!ParseDayKey(key)) {
       *problem = "\"" + key + "\" is not a game-day key YYYYMMDD";
       return false;
     }
@@ -283,21 +288,30 @@ void ReportCounts(const CatalogueResult& result, std::ostream& err) {
       << " days processed, year " << caption << '\n';
 }
 
-// Tells why a rebuild listed nothing, when it ended early; false after its error exit. The
-// counters are told only when counts is true.
+// 52, "Bad file name or number": the first boxscore's name cannot give the days their year.
+constexpr int kBadFirstNameNumber = 52;
+
+// Tells why a rebuild listed nothing, when it ended early; false, with the failure, after its
+// error exit or when the first boxscore name is not 17 characters long: that lists nothing
+// although boxscores wait, which must not pass for a run with nothing to do. The counters are
+// told only when counts is true.
 bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
-                        std::string_view first_input_name, std::ostream& notes, std::ostream& err,
+                        std::string_view first_input_name, std::ostream& notes, Failure* failure,
                         bool counts = true) {
   switch (result.end) {
     case CatalogueResult::End::kNoBoxscores:
       notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
       return true;
-    case CatalogueResult::End::kFileError:
-      notes << "File Error in Boxes " << first_input_name
-            << ": the first boxscore name is not 17 characters long, so no days are listed\n";
-      return true;
+    case CatalogueResult::End::kFileError: {
+      std::string path = JoinPath(command.input_folder, first_input_name);
+      *failure = {kBadFirstNameNumber,
+                  "File Error in Boxes " + path +
+                      ": the first boxscore name is not 17 characters long, so no days are listed",
+                  path};
+      return false;
+    }
     case CatalogueResult::End::kFailed:
-      ReportFailure(result.failure, err);
+      *failure = result.failure;
       return false;
     case CatalogueResult::End::kListed:
       if (!result.notice.empty()) notes << "Warning: " << result.notice << '\n';
@@ -333,6 +347,13 @@ std::vector<std::string> AllDays(const BatchCommand& command,
     notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
   }
   return {keys.begin(), keys.end()};
+}
+
+// "2007, 2009".
+std::string JoinedYears(const std::set<std::string, std::less<>>& years) {
+  std::string text;
+  for (const std::string& year : years) text.append(text.empty() ? "" : ", ").append(year);
+  return text;
 }
 
 // Where the messages that are not failures go: nowhere with --quiet.
@@ -378,7 +399,10 @@ int RunList(const BatchCommand& command, std::ostream& out, std::ostream& err) {
   }
   CatalogueResult result = ListDays(&input_names, &output_names);
   std::string_view first_name = input_names.names().empty() ? "" : input_names.names().front();
-  if (!ReportCatalogueEnd(result, command, first_name, err, err)) return kExitFailure;
+  if (!ReportCatalogueEnd(result, command, first_name, err, &failure)) {
+    ReportFailure(failure, err);
+    return kExitFailure;
+  }
   if (result.end == CatalogueResult::End::kListed) {
     std::string text;
     for (const std::string& entry : result.entries) text.append(entry).append("\n");
@@ -487,12 +511,45 @@ bool DaysToProcess(Run* run, const std::vector<std::string>& input_names,
     return false;
   }
   CatalogueResult result = Get_Dates(input_names, output_names);
-  if (result.end == CatalogueResult::End::kListed) {
-    for (const std::string& entry : result.entries) keys->emplace_back(DayKeyOf(entry));
-    return true;
-  }
   std::string_view first_name = input_names.empty() ? "" : std::string_view(input_names.front());
-  return ReportCatalogueEnd(result, command, first_name, run->notes, run->err);
+  if (result.end != CatalogueResult::End::kListed) {
+    if (ReportCatalogueEnd(result, command, first_name, run->notes, &failure)) return true;
+    run->Fail(failure);
+    return false;
+  }
+  // The catalogue reads every name as a day of the first name's year: a season that crosses
+  // New Year lists its January days under the year before, days without a boxscore of their
+  // own. Only the days of that year are taken; the others wait for --all, and the user is told.
+  std::set<std::string, std::less<>> days_of_boxscores;
+  std::set<std::string, std::less<>> other_years;
+  std::string_view year = first_name.substr(0, 4);
+  for (const std::string& name : input_names) {
+    std::string_view key = DayKeyOf(name);
+    if (!IsDayKey(key)) continue;
+    days_of_boxscores.emplace(key);
+    if (key.substr(0, 4) != year) other_years.emplace(key.substr(0, 4));
+  }
+  for (const std::string& entry : result.entries) {
+    std::string_view key = DayKeyOf(entry);
+    if (days_of_boxscores.contains(key)) keys->emplace_back(key);
+  }
+  if (!other_years.empty()) {
+    run->report.unpublished_years.assign(other_years.begin(), other_years.end());
+    run->notes << "Boxscores of " << JoinedYears(other_years) << " not published: only the days of "
+               << year << " are listed; process --all publishes them\n";
+  }
+  return true;
+}
+
+// The pages link the style sheet by its bare name, and nothing here writes it: a site without
+// one shows its pages unstyled, which the user should hear of before the world sees it.
+void WarnWithoutStyleSheet(Run* run) {
+  constexpr std::string_view kStyleSheet = "vuzad.css";
+  std::string path = JoinPath(run->command.output_folder, kStyleSheet);
+  if (platform::KindOfPath(path) == platform::EntryKind::kMissing) {
+    run->notes << "Warning: no " << kStyleSheet << " in " << run->command.output_folder
+               << ": the pages link it, so they show without their style\n";
+  }
 }
 
 bool WriteIndex(Run* run, const std::vector<std::string>& output_names) {
@@ -525,7 +582,13 @@ bool WritePages(Run* run, const std::vector<std::string>& input_names,
     return false;
   }
   if (counts && result.end == CatalogueResult::End::kListed) ReportCounts(result, run->notes);
-  return !write_index || WriteIndex(run, output_names);
+  if (!write_index) return true;
+  if (!WriteIndex(run, output_names)) return false;
+  // Publishing warns in its turn.
+  if (run->command.kind == BatchCommand::Kind::kProcess && run->command.destination.empty()) {
+    WarnWithoutStyleSheet(run);
+  }
+  return true;
 }
 
 bool ProcessPass(Run* run) {
@@ -594,6 +657,7 @@ bool PublishPass(Run* run, std::ostream& out) {
     run->notes << "publish: " << result.sent.size() << " files sent, " << result.unchanged.size()
                << " unchanged, to " << destination.url << '\n';
   }
+  if (done) WarnWithoutStyleSheet(run);
   return done;
 }
 

@@ -54,6 +54,9 @@ std::string ReportJson(const RunReport& report) {
         {"unchanged", report.unchanged.size()},
         {"failed", report.failures.size()}}},
   };
+  if (report.command == "process" || report.command == "watch") {
+    object["unpublished_years"] = report.unpublished_years;
+  }
   if (!report.destination.empty()) {
     object["publish"] = {{"destination", report.destination},
                          {"dry_run", report.dry_run},

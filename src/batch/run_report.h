@@ -14,6 +14,9 @@ struct RunReport {
   std::vector<std::string> written = {};    // paths of the files replaced
   std::vector<std::string> unchanged = {};  // paths of the files that already held their bytes
   std::vector<Failure> failures = {};
+  /// process and watch: the years of boxscores whose days were left out because the days were
+  /// taken from the catalogue, which lists the first name's year only; --all publishes them.
+  std::vector<std::string> unpublished_years = {};
   std::string destination = {};           // where the run published, when it did
   bool dry_run = false;                   // publish --dry-run: sent lists what would go
   std::vector<std::string> sent = {};     // files of the output folder sent to destination

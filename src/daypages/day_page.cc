@@ -2,6 +2,9 @@
 
 #include <bit>
 #include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "core/game_day.h"
 #include "core/text_file.h"
@@ -174,29 +177,60 @@ void AppendGameText(std::string* out, const Game& game) {
   AppendLine(out, kBlankLine);
 }
 
-// "<A HREF='#" or "<A NAME='", then the title, as the link's target and its text.
-void AppendTitleLink(std::string* out, std::string_view opening, std::string_view title) {
+// "<A HREF='#" or "<A NAME='", then the anchor as the link's target and the title as its text.
+void AppendTitleLink(std::string* out, std::string_view opening, std::string_view anchor,
+                     std::string_view title) {
   out->append(opening);
-  AppendEscaped(out, title, Place::kAttribute);
+  AppendEscaped(out, anchor, Place::kAttribute);
   out->append("'>");
   AppendEscaped(out, title, Place::kText);
   out->append("</A>");
   out->append(kLineEnd);
 }
 
-void AppendContents(std::string* out, std::span<const Game> games) {
+// The anchors of the games when two share a title (a doubleheader with the same score), else
+// nothing: each game's title is its anchor. A title used before on the page gets the first
+// free "TITLE (n)" from n = 2, skipping every title of the page, so that a game really titled
+// "X (2)" keeps its own anchor beside two games titled "X" and no two anchors are the same.
+std::vector<std::string> TwinAnchors(std::span<const Game> games) {
+  std::set<std::string_view> titles;
+  bool twins = false;
+  for (const Game& game : games) twins |= !titles.insert(game.title).second;
+  if (!twins) return {};
+  std::set<std::string, std::less<>> used;
+  std::vector<std::string> anchors;
+  anchors.reserve(games.size());
+  for (const Game& game : games) {
+    std::string anchor = game.title;
+    for (int n = 2; used.contains(anchor); ++n) {
+      anchor = game.title + " (" + std::to_string(n) + ")";
+      if (titles.contains(anchor)) anchor = game.title;  // another game's title: try the next
+    }
+    used.insert(anchor);
+    anchors.push_back(std::move(anchor));
+  }
+  return anchors;
+}
+
+std::string_view AnchorOf(std::span<const Game> games, const std::vector<std::string>& anchors,
+                          size_t i) {
+  return anchors.empty() ? std::string_view(games[i].title) : std::string_view(anchors[i]);
+}
+
+void AppendContents(std::string* out, std::span<const Game> games,
+                    const std::vector<std::string>& anchors) {
   for (size_t i = 0; i < games.size(); ++i) {
     // Games are numbered from 1: the first is odd.
     AppendLine(out, i % 2 == 0 ? kOddContentsRow : kEvenContentsRow);
-    AppendTitleLink(out, "<A HREF='#", games[i].title);
+    AppendTitleLink(out, "<A HREF='#", AnchorOf(games, anchors, i), games[i].title);
   }
 }
 
-void AppendGame(std::string* out, const Game& game, bool first) {
+void AppendGame(std::string* out, const Game& game, std::string_view anchor, bool first) {
   AppendLine(out, kGameRow);
   AppendLine(out, kRule);
   if (!first) AppendLine(out, kBackLinks);
-  AppendTitleLink(out, "<A NAME='", game.title);
+  AppendTitleLink(out, "<A NAME='", anchor, game.title);
   AppendLine(out, kPreStart);
   AppendGameText(out, game);
   AppendLine(out, kPreEnd);
@@ -235,10 +269,13 @@ void WriteDayPage(std::string* out, std::string_view key, std::span<const Game> 
   AppendEscaped(out, HeadingDate(key), Place::kText);
   out->append(kHeadingEnd);
   out->append(kLineEnd);
-  AppendContents(out, games);
+  std::vector<std::string> anchors = TwinAnchors(games);
+  AppendContents(out, games, anchors);
   AppendLine(out, kContentsEnd);
   AppendLine(out, kMonthsLink);
-  for (size_t i = 0; i < games.size(); ++i) AppendGame(out, games[i], i == 0);
+  for (size_t i = 0; i < games.size(); ++i) {
+    AppendGame(out, games[i], AnchorOf(games, anchors, i), i == 0);
+  }
   AppendLine(out, kBackLinks);
   AppendLine(out, kPageEnd);
 }

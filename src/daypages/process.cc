@@ -12,6 +12,19 @@ namespace {
 // Beyond this, a day's buffers are given back rather than kept for the next day.
 constexpr size_t kMostKept = size_t{16} << 20;
 
+// 53, "File not found": the day's boxscores are not in the input folder.
+constexpr int kNoBoxscoreNumber = 53;
+
+// A day whose boxscores are not there (a mistyped key, a day listed for another folder, a day
+// of another year) would get a page without games, over a good page perhaps: it is a failure.
+Failure NoBoxscore(std::string_view key, const std::string& input_folder) {
+  Failure failure;
+  failure.number = kNoBoxscoreNumber;
+  failure.description = "no boxscore of " + std::string(key) + " in " + input_folder;
+  failure.path = input_folder;
+  return failure;
+}
+
 }  // namespace
 
 std::vector<std::string> DayFiles(std::span<const std::string> input_names, std::string_view key) {
@@ -58,6 +71,10 @@ bool DayProcessor::BuildPage(const ProcessJob& job, std::string_view key,
                              const ProcessEvents& events, size_t* games, Failure* err) {
   std::vector<std::string> names = DayFiles(job.input_names, key);
   *games = names.size();
+  if (names.empty()) {
+    *err = NoBoxscore(key, job.input_folder);
+    return false;
+  }
   if (!ReadDay(job, names, events, err)) return false;
   if (events.page_opened) events.page_opened(key);
   page_.clear();

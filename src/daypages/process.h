@@ -59,13 +59,14 @@ class DayProcessor {
   /// Writes the page of key: reads the day's boxscores (DayFiles of the job's names, from the
   /// input folder), builds the page and replaces output_folder/GamesOf<key>.htm atomically,
   /// unless the file already holds the same bytes. On failure nothing is written, an existing
-  /// page stays as it was, and err names the cause and the file.
+  /// page stays as it was, and err names the cause and the file. A day without boxscores in
+  /// the job's names is a failure (53, naming the day and the input folder).
   bool ProcessDay(const ProcessJob& job, std::string_view key, const ProcessEvents& events,
                   Failure* err);
 
   /// Builds the page of key as ProcessDay would and tells, without writing, whether the page
   /// in the output folder is missing or differs. False, with err, when a boxscore cannot be
-  /// read.
+  /// read or the day has none.
   bool PageDiffers(const ProcessJob& job, std::string_view key, bool* differs, Failure* err);
 
   /// Removes what a killed run left in the output folder, then writes the page of every key in

@@ -62,9 +62,50 @@ TEST_F(BatchProgramTest, MakesTheSameReadableSeasonFromASeed) {
                                }))
         << name;
   }
-  ASSERT_EQ(0, Shell(make + " --seed 6 --year 2011 --days 1 " + again.path()).status);
+  ASSERT_EQ(0, Shell(make + " --force --seed 6 --year 2011 --days 1 " + again.path()).status);
   EXPECT_NE(ReadBytes(in_ / names.front()), ReadBytes(again / names.front()));
   EXPECT_EQ(2, Shell(make + " --days 0 " + again.path()).status);
+}
+
+// A folder may hold the user's own boxscores under the names a sample gives: they are never
+// replaced unasked, and a refused run writes nothing at all.
+TEST_F(BatchProgramTest, SampleSeasonKeepsExistingFilesAndExplainsBadValues) {
+  const std::string make = GAMEFOLD_MAKE_SEASON_PROGRAM;
+  const std::string kMine = "the user's own game\r\n";
+  testing::WriteBytes(in_ / "2008040200003.BOX", kMine);
+  Outcome run = Shell(make + " --days 2 " + in_.path());
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ("gamefold-sample-season: " + (in_ / "2008040200003.BOX") +
+                " exists already; nothing written (--force replaces it)\n",
+            run.err);
+  EXPECT_EQ(std::vector<std::string>{"2008040200003.BOX"}, testing::AllEntries(in_.path()));
+  run = Shell(make + " --days 2 --force " + in_.path());
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_NE(kMine, ReadBytes(in_ / "2008040200003.BOX"));
+  EXPECT_EQ(27u, Listing(in_.path(), kBoxscorePattern).size());
+
+  run = Shell(make + " --help");
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(0u, run.out.find("usage: gamefold-sample-season "));
+  EXPECT_NE(std::string::npos, run.out.find("--force"));
+  const std::pair<const char*, const char*> bad[] = {
+      {"--days 276", "--days 276: the days must be 1 to 275"},
+      {"--year 10000", "--year 10000: the year must be 1000 to 9999"},
+      {"--seed -1", "--seed -1: the seed is a whole number from 0"},
+      {"--days", "--days needs a number"},
+      {"--loud", "unknown option --loud"},
+      {"", "no FOLDER given"},
+  };
+  for (const auto& [args, problem] : bad) {
+    std::string_view given = args;
+    run = Shell(given.empty() ? make : make + " " + args + (given == "--days" ? "" : " x"));
+    EXPECT_EQ(2, run.status) << args;
+    EXPECT_EQ(0u, run.err.find("gamefold-sample-season: " + std::string(problem))) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("usage: gamefold-sample-season ")) << run.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(cwd_ / "x"));
 }
 
 TEST_F(BatchProgramTest, RunsASampleWeekLikeTheWindow) {
@@ -79,7 +120,9 @@ TEST_F(BatchProgramTest, RunsASampleWeekLikeTheWindow) {
   EXPECT_EQ("20080401\n20080402\n20080403\n20080404\n20080405\n20080406\n20080407\n", run.out);
   EXPECT_EQ("7 days to process, 0 days processed, year MAYBE\n", run.err);
 
-  // stderr is a file here, not a terminal: no progress bar.
+  // stderr is a file here, not a terminal: no progress bar. The site has its style sheet, so
+  // nothing is to be said of it.
+  testing::WriteBytes(out_ / "vuzad.css", "");
   run = Shell(batch + " process --content 3 --index " + in_.path() + " " + out_.path());
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.out);

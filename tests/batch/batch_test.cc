@@ -108,6 +108,9 @@ TEST(BatchArguments, ReadsEachCommandAndRejectsBadUsage) {
       {{"process", "in", "out", "2008041"}, "\"2008041\" is not a game-day key YYYYMMDD"},
       {{"process", "in", "out", "2008O401"}, "\"2008O401\" is not a game-day key YYYYMMDD"},
       {{"process", "in", "out", "20081301"}, "\"20081301\" is not a game-day key YYYYMMDD"},
+      {{"process", "in", "out", "20080230"}, "\"20080230\" is not a game-day key YYYYMMDD"},
+      {{"process", "in", "out", "20070229"}, "\"20070229\" is not a game-day key YYYYMMDD"},
+      {{"publish", "web"}, "publish needs OUTPUT and DESTINATION"},
       {{"--version", "x"}, "unknown command --version"},
   };
   for (const Bad& one : bad) {
@@ -152,14 +155,23 @@ TEST_F(BatchTest, ListEndsEarlyOrFailsAsTheCatalogueDoes) {
   EXPECT_EQ("", run.out);
   EXPECT_EQ("No boxscore files (*.BOX) in " + empty.path() + ": no days listed\n", run.err);
 
-  WriteBytes(in_ / "2008.BOX", "");  // first in the listing, and not 17 characters long
+  // First in the listing, and not 17 characters long: the days wait, yet none can be listed,
+  // which must not pass for a run with nothing to do.
+  WriteBytes(in_ / "2008.BOX", "");
+  const std::string kShortFirstName = "Error Encountered 52 File Error in Boxes " +
+                                      (in_ / "2008.BOX") +
+                                      ": the first boxscore name is not 17 characters long, so "
+                                      "no days are listed\n";
   run = RunArgs({"list", in_.path(), out_.path()});
-  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ(kExitFailure, run.status);
   EXPECT_EQ("", run.out);
-  EXPECT_EQ(
-      "File Error in Boxes 2008.BOX: the first boxscore name is not 17 characters long, so no "
-      "days are listed\n",
-      run.err);
+  EXPECT_EQ(kShortFirstName, run.err);
+  run = RunArgs({"process", "-q", "--report", "json", in_.path(), out_.path()});
+  EXPECT_EQ(kExitFailure, run.status);
+  EXPECT_EQ(kShortFirstName, run.err);
+  EXPECT_NE(std::string::npos, run.out.find("\"failed\":1")) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("\"number\":52")) << run.out;
+  EXPECT_TRUE(std::filesystem::is_empty(out_.path()));
   std::filesystem::remove(in_ / "2008.BOX");
 
   WriteBytes(out_ / "GamesOfYYYYMMDD.htm", "");  // a page name of 19 characters without a year
@@ -218,21 +230,21 @@ TEST_F(BatchTest, ListPrintsWhatSortedListingsGive) {
   WriteBytes(in_ / "1.BOX", "");
   run = RunArgs({"list", in_.path(), out_.path()});
   EXPECT_EQ(CatalogueResult::End::kFileError, catalogue().end);
-  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_EQ(kExitFailure, run.status);
   EXPECT_EQ("", run.out);
-  EXPECT_EQ(0u, run.err.find("File Error in Boxes 1.BOX: "));
+  EXPECT_EQ(0u, run.err.find("Error Encountered 52 File Error in Boxes " + (in_ / "1.BOX") + ": "));
 }
 
 TEST_F(BatchTest, ProcessWritesTheWindowsPagesForTheKeysGiven) {
-  Outcome run = RunArgs({"process", "--content", "2", in_.path(), out_.path(), "20080403",
-                         "20080401", "20080401", "20080409"});
+  Outcome run = RunArgs(
+      {"process", "--content", "2", in_.path(), out_.path(), "20080403", "20080401", "20080401"});
   EXPECT_EQ(kExitSuccess, run.status);
   EXPECT_EQ("", run.out);
-  EXPECT_EQ("1 days to process, 3 days processed, year MATCHED\n", run.err);
+  EXPECT_EQ("1 days to process, 2 days processed, year MATCHED\n", run.err);
   EXPECT_NE(std::string::npos, Page("20080401")
                                    .find("<A NAME='Cubs 5, Reds 3'>Cubs 5, Reds 3</A>"
                                          "\r\n"));
-  for (const char* key : {"20080401", "20080403", "20080409"}) {
+  for (const char* key : {"20080401", "20080403"}) {
     EXPECT_EQ(WindowPage(key, 2), Page(key)) << key;
   }
   EXPECT_FALSE(std::filesystem::exists(out_ / "GamesOf20080402.htm"));
@@ -242,6 +254,7 @@ TEST_F(BatchTest, ProcessWritesTheWindowsPagesForTheKeysGiven) {
 TEST_F(BatchTest, ProcessWithoutKeysDoesEveryListedDayAndTheIndex) {
   const std::string kOldPage = "kept as it was\r\n";
   WriteBytes(out_ / "GamesOf20080402.htm", kOldPage);
+  WriteBytes(out_ / "vuzad.css", "");
   Outcome run = RunArgs({"process", "--content", "3", "--index", in_.path(), out_.path()}, true);
   EXPECT_EQ(kExitSuccess, run.status);
   EXPECT_EQ("", run.out);
@@ -266,6 +279,72 @@ TEST_F(BatchTest, ProcessWithoutKeysDoesEveryListedDayAndTheIndex) {
   EXPECT_EQ("0 days to process, 3 days processed, year MATCHED\n", run.err);
   EXPECT_EQ(WindowPage("20080401", 3), Page("20080401"));
   EXPECT_EQ(index, ReadBytes(out_ / kIndexPageName));
+}
+
+// A day whose boxscores are not in INPUT (mistyped, or gone) fails and keeps its good page; the
+// days before it keep theirs.
+TEST_F(BatchTest, ADayWithoutBoxscoresFailsAndKeepsItsPage) {
+  const std::string kGoodPage = "a good page\r\n";
+  WriteBytes(out_ / "GamesOf20080409.htm", kGoodPage);
+  Outcome run = RunArgs({"process", "--report", "json", "-q", in_.path(), out_.path(), "20080401",
+                         "20080409", "20080402"});
+  EXPECT_EQ(kExitFailure, run.status);
+  const std::string kCause = "no boxscore of 20080409 in " + in_.path();
+  EXPECT_EQ("Error Encountered 53 " + kCause + "\n", run.err);
+  EXPECT_NE(std::string::npos, run.out.find("\"message\":\"" + kCause + "\"")) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("\"days\":[\"20080401\"]")) << run.out;
+  EXPECT_EQ(kGoodPage, Page("20080409"));
+  EXPECT_FALSE(Page("20080401").empty());
+  EXPECT_FALSE(std::filesystem::exists(out_ / "GamesOf20080402.htm"));
+}
+
+// The catalogue reads every name as a day of the first name's year: a season that crosses New
+// Year must neither give pages without games headed with the wrong year nor pass over the new
+// year's games in silence.
+TEST_F(BatchTest, ProcessTellsOfTheYearsItLeavesToAll) {
+  TempDir in;
+  WriteBytes(in / "2008123000001.BOX", Boxscore("Reds", 3, "Cubs", 5));
+  WriteBytes(in / "2008123100001.BOX", Boxscore("Reds", 4, "Cubs", 5));
+  WriteBytes(in / "2009010100001.BOX", Boxscore("Mets", 4, "Expos", 4));
+  WriteBytes(in / "2009123000001.BOX", Boxscore("Mets", 1, "Expos", 4));
+  WriteBytes(in / "2010040100001.BOX", Boxscore("Mets", 2, "Expos", 4));
+  WriteBytes(out_ / "vuzad.css", "");
+  Outcome run = RunArgs({"process", "--report", "json", "--index", in.path(), out_.path()});
+  EXPECT_EQ(kExitSuccess, run.status) << run.err;
+  EXPECT_EQ(
+      "Boxscores of 2009, 2010 not published: only the days of 2008 are listed; process --all "
+      "publishes them\n2 days to process, 2 days processed, year MATCHED\n",
+      run.err);
+  EXPECT_NE(std::string::npos, run.out.find("\"unpublished_years\":[\"2009\",\"2010\"]"))
+      << run.out;
+  EXPECT_EQ((std::vector<std::string>{"GamesIndex.htm", "GamesOf20081230.htm",
+                                      "GamesOf20081231.htm", "vuzad.css"}),
+            testing::AllEntries(out_.path()));
+  run = RunArgs({"process", "--all", "--report", "json", in.path(), out_.path()});
+  EXPECT_EQ(kExitSuccess, run.status) << run.err;
+  EXPECT_NE(std::string::npos, run.out.find("\"unpublished_years\":[]")) << run.out;
+  for (const char* key : {"20090101", "20091230", "20100401"}) EXPECT_FALSE(Page(key).empty());
+}
+
+// The pages link vuzad.css by its bare name and nothing writes it: a site without it is told,
+// unless quiet, and the run still succeeds.
+TEST_F(BatchTest, ProcessIndexWarnsOfAMissingStyleSheet) {
+  const std::string kWarning = "Warning: no vuzad.css in " + out_.path() +
+                               ": the pages link it, so they show without their style\n";
+  Outcome run = RunArgs({"process", "--index", in_.path(), out_.path()});
+  EXPECT_EQ(kExitSuccess, run.status);
+  EXPECT_TRUE(run.err.ends_with("year MATCHED\n" + kWarning)) << run.err;
+  run = RunArgs({"process", "-q", "--index", in_.path(), out_.path()});
+  EXPECT_EQ("", run.err);
+  run = RunArgs({"process", in_.path(), out_.path(), "20080401"});  // no index: no warning
+  EXPECT_EQ(std::string::npos, run.err.find("vuzad.css")) << run.err;
+  TempDir site;
+  run = RunArgs({"publish", out_.path(), "file://" + site.path() + "/"});
+  EXPECT_EQ(kExitSuccess, run.status) << run.err;
+  EXPECT_TRUE(run.err.ends_with(kWarning)) << run.err;
+  WriteBytes(out_ / "vuzad.css", "");
+  run = RunArgs({"process", "--index", in_.path(), out_.path()});
+  EXPECT_EQ(std::string::npos, run.err.find("vuzad.css")) << run.err;
 }
 
 TEST_F(BatchTest, IndexWritesTheWindowsIndexOfTheOutputFolder) {

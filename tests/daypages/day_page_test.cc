@@ -1,5 +1,6 @@
 #include "support/line_readers.h"
 #include "daypages/day_page.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,48 @@ TEST(WriteDayPage, FiltersAndEscapesKeptLines) {
   const std::string a60(60, 'a');
   EXPECT_EQ(h + a60 + "\r\nb\r\n \r\n \r\n", GameText(h + a60 + "\r\nb\r\n"));
   EXPECT_EQ(h + a60 + "a\r\nb\r\n \r\n \r\n", GameText(h + a60 + "a\nb"));
+}
+
+// A day without games is never processed, but the page writer still makes its frame alone:
+// heading, empty contents, the links.
+TEST(WriteDayPage, WritesTheFrameAloneWithoutGames) {
+  std::string page;
+  WriteDayPage(&page, "20080407", {});
+  EXPECT_EQ(testing::ReadBytes(GAMEFOLD_TEST_DATA "/daypages/GamesOf20080407.htm"), page);
+}
+
+// The lines that name an anchor, contents links first, then the games' own.
+std::vector<std::string> AnchorLines(const std::string& page) {
+  std::vector<std::string> lines;
+  for (std::string_view opening : {"<A HREF='#", "<A NAME='"}) {
+    for (size_t at = page.find(opening); at != std::string::npos; at = page.find(opening, at + 1)) {
+      std::string line = page.substr(at, page.find("\r\n", at) - at);
+      if (line.find("TOP") == std::string::npos) lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+// Twin games (a doubleheader with the same score) each get an anchor of their own, so that
+// every contents link leads to its own game; a game really titled "X (2)" keeps its anchor.
+TEST(WriteDayPage, GivesTwinGamesAnchorsOfTheirOwn) {
+  std::vector<Game> games;
+  for (std::string title : {"X", "X (2)", "Y's", "X", "Y's", "X"})
+    games.push_back(GameOf("a", title));
+  std::string page;
+  WriteDayPage(&page, "20080406", games);
+  EXPECT_EQ(
+      (std::vector<std::string>{
+          "<A HREF='#X'>X</A>", "<A HREF='#X (2)'>X (2)</A>", "<A HREF='#Y&#39;s'>Y's</A>",
+          "<A HREF='#X (3)'>X</A>", "<A HREF='#Y&#39;s (2)'>Y's</A>", "<A HREF='#X (4)'>X</A>",
+          "<A NAME='X'>X</A>", "<A NAME='X (2)'>X (2)</A>", "<A NAME='Y&#39;s'>Y's</A>",
+          "<A NAME='X (3)'>X</A>", "<A NAME='Y&#39;s (2)'>Y's</A>", "<A NAME='X (4)'>X</A>"}),
+      AnchorLines(page));
+  // Without twins, the titles are the anchors.
+  games.resize(3);
+  page.clear();
+  WriteDayPage(&page, "20080406", games);
+  EXPECT_EQ("<A HREF='#X (2)'>X (2)</A>", AnchorLines(page)[1]);
 }
 
 // Runs of CR LF lines are copied in bulk, other lines one by one: both must give the same page.

@@ -44,20 +44,48 @@ TEST(DayProcessor, WritesThePagesInOrderAndTellsWhatItDoes) {
   tell.day_done = [&events](std::string_view key, size_t games) {
     events.push_back("done " + std::string(key) + " " + std::to_string(games));
   };
-  const std::vector<std::string> keys = {"20080406", "20080407"};
+  const std::vector<std::string> keys = {"20080406"};
   DayProcessor processor;
   Failure err;
-  ASSERT_EQ(2u, processor.ProcessDays({kData, kNames, out.path(), 2}, keys, tell, &err))
+  ASSERT_EQ(1u, processor.ProcessDays({kData, kNames, out.path(), 2}, keys, tell, &err))
       << err.description;
   EXPECT_EQ(ReadBytes(kData + "/GamesOf20080406.htm"), ReadBytes(out / "GamesOf20080406.htm"));
-  EXPECT_EQ(ReadBytes(kData + "/GamesOf20080407.htm"), ReadBytes(out / "GamesOf20080407.htm"));
   EXPECT_EQ((std::vector<std::string>{"read 2008040600001.BOX", "read 2008040600002.BOX",
-                                      "page 20080406", "done 20080406 2", "page 20080407",
-                                      "done 20080407 0"}),
+                                      "page 20080406", "done 20080406 2"}),
             events);
-  EXPECT_EQ((std::vector<std::string>{"GamesOf20080406.htm", "GamesOf20080407.htm"}),
-            AllEntries(out.path()));
-  EXPECT_EQ(2u, CountGames(kNames, keys));
+  EXPECT_EQ(std::vector<std::string>{"GamesOf20080406.htm"}, AllEntries(out.path()));
+  EXPECT_EQ(2u, CountGames(kNames, std::vector<std::string>{"20080406", "20080407"}));
+}
+
+// A day whose boxscores are not in the folder (a mistyped day, one listed for another folder
+// or read as a day of another year) fails: no page without games, and a good page stays.
+TEST(DayProcessor, FailsOnADayWithoutBoxscores) {
+  for (bool durable : {false, true}) {
+    TempDir out;
+    WriteBytes(out / "GamesOf20080407.htm", kOldPage);
+    std::vector<std::string> failed;
+    ProcessEvents tell;
+    tell.day_failed = [&failed](std::string_view key, const Failure& failure) {
+      failed.push_back(std::string(key) + " " + failure.description);
+    };
+    ProcessJob job{kData, kNames, out.path(), 1};
+    job.durable = durable;
+    DayProcessor processor;
+    Failure err;
+    const std::vector<std::string> keys = {"20080406", "20080407", "20080406"};
+    EXPECT_EQ(1u, processor.ProcessDays(job, keys, tell, &err));
+    const std::string cause = "no boxscore of 20080407 in " + kData;
+    EXPECT_EQ(53, err.number);
+    EXPECT_EQ(cause, err.description);
+    EXPECT_EQ(kData, err.path);
+    EXPECT_EQ(std::vector<std::string>{"20080407 " + cause}, failed);
+    EXPECT_EQ(kOldPage, ReadBytes(out / "GamesOf20080407.htm"));
+    EXPECT_EQ((std::vector<std::string>{"GamesOf20080406.htm", "GamesOf20080407.htm"}),
+              AllEntries(out.path()));
+    bool differs = true;
+    EXPECT_FALSE(processor.PageDiffers(job, "20080408", &differs, &err));
+    EXPECT_EQ("no boxscore of 20080408 in " + kData, err.description);
+  }
 }
 
 // The days before a failure keep their pages; the failed day and those after it get none, and
