@@ -503,6 +503,21 @@ void TestForm1::changesOnDiskRefreshTheWindow() {
   WriteBytes(web + "/GamesOf20080402.htm", "published again\r\n");
   QTest::qWait(1000);
   QCOMPARE(TraceTexts(dir_->path()).size(), lines_before);
+
+  // Nothing refreshes inside a command, not even while its message box waits for OK.
+  Pick("20080401");
+  QFile::remove(boxes + "/2008040100002.BOX");  // the run fails on the day
+  QStringList shown_during_box;
+  SetMessageBoxHook([&](QWidget*, const QString& text) {
+    boxes_shown_ << text;
+    WriteBytes(boxes + "/2008040500001.BOX", Boxscore("Reds", 1, "Cubs", 2));
+    QTest::qWait(1000);
+    shown_during_box = Entries(available);
+  });
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QCOMPARE(boxes_shown_.size(), 1);
+  QCOMPARE(shown_during_box, QStringList({"20080403", "20080404"}));
+  QTRY_COMPARE(Entries(available), QStringList({"20080403", "20080404", "20080405"}));
 }
 
 // A frame in the highlight colour shows which list the keys go to.
