@@ -565,7 +565,7 @@ void Form1::ReturnToAvailable(const QString& entry) {
            catalogue_entries_.begin();
   };
   auto at = place(entry);
-  if (at == static_cast<long>(catalogue_entries_.size()) ||
+  if (at == static_cast<std::ptrdiff_t>(catalogue_entries_.size()) ||
       !ui_.List1->findItems(entry, Qt::MatchExactly).isEmpty() ||
       !ui_.List2->findItems(entry, Qt::MatchExactly).isEmpty()) {
     return;
