@@ -3,10 +3,34 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace gamefold {
 
-DayList::DayList(QWidget* parent) : QListWidget(parent) {
+void FocusFrameList::paintEvent(QPaintEvent* event) {
+  QListWidget::paintEvent(event);
+  if (!hasFocus()) return;
+  QPainter painter(viewport());
+  QPen pen(palette().color(QPalette::Active, QPalette::Highlight), 2);
+  pen.setJoinStyle(Qt::MiterJoin);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  // Drawn on the viewport's edge, whatever part of it is being repainted.
+  painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
+}
+
+// The whole frame is repainted when the focus comes or goes, not just the current entry.
+void FocusFrameList::focusInEvent(QFocusEvent* event) {
+  QListWidget::focusInEvent(event);
+  viewport()->update();
+}
+
+void FocusFrameList::focusOutEvent(QFocusEvent* event) {
+  QListWidget::focusOutEvent(event);
+  viewport()->update();
+}
+
+DayList::DayList(QWidget* parent) : FocusFrameList(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setDragEnabled(false);
   typing_.setSingleShot(true);
@@ -82,7 +106,7 @@ void DayList::keyPressEvent(QKeyEvent* event) {
     pickCurrent();
     return;
   }
-  QListWidget::keyPressEvent(event);
+  FocusFrameList::keyPressEvent(event);
   bool moved = currentRow() != before && currentRow() >= 0;
   if (moves && moved) {
     pickCurrent();
@@ -95,10 +119,38 @@ void DayList::focusInEvent(QFocusEvent* event) {
   // The view makes the first row current when it gains the focus; that is not a choice, and
   // keeping it would make the next Down skip the first entry.
   bool had_current = currentRow() >= 0;
-  QListWidget::focusInEvent(event);
+  FocusFrameList::focusInEvent(event);
   if (!had_current && currentRow() >= 0) {
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
   }
+}
+
+}  // namespace gamefold
+
+namespace gamefold {
+
+SelectedDayList::SelectedDayList(QWidget* parent) : FocusFrameList(parent) {
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setDragEnabled(false);
+}
+
+void SelectedDayList::mouseDoubleClickEvent(QMouseEvent* event) {
+  event->accept();
+  if (event->button() != Qt::LeftButton) return;
+  QListWidgetItem* item = itemAt(event->position().toPoint());
+  if (item != nullptr) emit unpicked(row(item));
+}
+
+void SelectedDayList::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Delete && event->key() != Qt::Key_Backspace) {
+    FocusFrameList::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  // A held-down key would empty the whole selection.
+  if (event->isAutoRepeat()) return;
+  int row = currentRow();
+  if (row >= 0 && row < count()) emit unpicked(row);
 }
 
 }  // namespace gamefold

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileSystemWatcher>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QResizeEvent>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
 #include <algorithm>
 #include <type_traits>
 #include <variant>
@@ -21,9 +23,9 @@
 #include "app/message_box.h"
 #include "app/settings_file.h"
 #include "catalogue/catalogue.h"
+#include "core/folder_lock.h"
 #include "core/game_day.h"
 #include "core/numbers.h"
-#include "core/folder_lock.h"
 #include "core/platform.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
@@ -40,15 +42,24 @@ constexpr double kTwipsPerPixel = 15.0;
 // cannot answer meanwhile, so less than gamefold-batch waits.
 constexpr double kWindowLockWaitSeconds = 10;
 
+// How long the folders must stay still before the window lists them again: copying a season
+// in changes the folder many times a second.
+constexpr int kRefreshDelayMs = 300;
+
+// The trace texts of the window's own acts beyond the designed ones.
+constexpr std::string_view kTraceUnpick = " Unselect a game day ";
+constexpr std::string_view kTraceWaitingForLock = " waiting for another writer ";
+
 // How a control looks beyond its kind.
 enum class Look { kPlain, kBold, kIndicator, kChoices, kProgress };
 
 // Where a control lives in Form1Controls; its type is the control's kind.
 template <typename Control>
 using Slot = Control Form1Controls::*;
-using ControlSlot = std::variant<Slot<DriveList*>, Slot<FolderList*>, Slot<FileList>,
-                                 Slot<DayList*>, Slot<QListWidget*>, Slot<QPushButton*>,
-                                 Slot<QLineEdit*>, Slot<QLabel*>, Slot<QProgressBar*>>;
+using ControlSlot =
+    std::variant<Slot<DriveList*>, Slot<FolderList*>, Slot<FileList>, Slot<DayList*>,
+                 Slot<SelectedDayList*>, Slot<FocusFrameList*>, Slot<QPushButton*>,
+                 Slot<QLineEdit*>, Slot<QLabel*>, Slot<QProgressBar*>>;
 
 struct ControlRow {
   ControlSlot slot;
@@ -189,6 +200,18 @@ bool IsFolder(const std::string& path) {
   return platform::KindOfPath(path) == platform::EntryKind::kFolder;
 }
 
+// Counts a handler as running for as long as it lives.
+class BusyScope {
+ public:
+  explicit BusyScope(int* busy) : busy_(busy) { ++*busy_; }
+  ~BusyScope() { --*busy_; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  int* busy_;
+};
+
 }  // namespace
 
 // One side of the window: a drive list, its folder list and the hidden file list they point at,
@@ -232,6 +255,10 @@ void Form1::CreateControls() {
         std::visit([&](auto slot) { return Create(slot, row, &ui_, this); }, row.slot);
     if (widget != nullptr) ApplyLook(widget, row.look);
   }
+  watcher_ = new QFileSystemWatcher(this);
+  refresh_timer_ = new QTimer(this);
+  refresh_timer_->setSingleShot(true);
+  refresh_timer_->setInterval(kRefreshDelayMs);
   ShowStartFolder();
   ConnectHandlers();
 }
@@ -256,6 +283,10 @@ void Form1::ConnectHandlers() {
   connect(ui_.Dir1, &FolderList::openFailed, this, &Form1::Error_Message);
   connect(ui_.Dir2, &FolderList::openFailed, this, &Form1::Error_Message);
   connect(ui_.List1, &DayList::picked, this, &Form1::List1_Click);
+  connect(ui_.List2, &SelectedDayList::unpicked, this, &Form1::List2_Unpick);
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, refresh_timer_,
+          qOverload<>(&QTimer::start));
+  connect(refresh_timer_, &QTimer::timeout, this, &Form1::FoldersChanged);
   connect(ui_.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(ui_.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
   connect(ui_.cmdBuildIndex, &QPushButton::clicked, this, &Form1::cmdBuildIndex_Click);
@@ -320,6 +351,7 @@ void Form1::Form_Load() {
   Trace(ui_.File1.path());
   Trace(ui_.File2.path());
   Trace(" finished load ");
+  WatchFolders();
 }
 
 void Form1::Command2_Click() {
@@ -406,6 +438,7 @@ void Form1::PointFileList(FileList* files, const FolderList* dir) {
 }
 
 void Form1::DriveChanged(const Side& side) {
+  BusyScope busy(&busy_);
   Trace(side.drive_change);
   // The folder list moves to the folder last open on the new drive, running its own handler.
   Failure failure;
@@ -424,31 +457,79 @@ void Form1::FolderChanged(const Side& side) {
 }
 
 void Form1::Dir1_Change() {
+  BusyScope busy(&busy_);
   FolderChanged(Input());
   if (!ui_.File1.names().empty()) {
     RebuildCatalogue();
   } else {
     SetIndicator(kIndicatorNoGames.caption, kIndicatorNoGames.rgb);
     ui_.Label7->setToolTip(QString());
+    catalogue_entries_.clear();
+    listed_folder_ = ui_.File1.path();
     SetListEntries(ui_.List1, {});
     SetListEntries(ui_.List2, {});
   }
   SetCount(ui_.txtDaysIn, ui_.List1->count());
   Trace(ui_.File1.path());
+  WatchFolders();
 }
 
 void Form1::Dir2_Change() {
+  BusyScope busy(&busy_);
   FolderChanged(Output());
   RebuildCatalogue();
   ui_.cmdBuildIndex->setEnabled(!ui_.File2.names().empty());
   SetCount(ui_.txtDaysOut, static_cast<long>(ui_.File2.names().size()));
   Trace(ui_.File2.path());
+  WatchFolders();
+}
+
+// Watches the two folders the window lists; a folder that is gone is not watched.
+void Form1::WatchFolders() {
+  QStringList folders;
+  for (const std::string& path : {ui_.File1.path(), ui_.File2.path()}) {
+    QString folder = FromBytes(path);
+    if (!path.empty() && IsFolder(path) && !folders.contains(folder)) folders << folder;
+  }
+  if (folders == watcher_->directories()) return;
+  if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
+  if (!folders.isEmpty()) watcher_->addPaths(folders);
+}
+
+// A folder changed on disk: what it now holds is handled as if the user had just chosen it.
+// Nothing runs inside another handler (a message box waits for OK inside it), nor for changes
+// that leave the listing as it was (a page rewritten, the writers' lock file).
+void Form1::FoldersChanged() {
+  if (busy_ > 0) {
+    refresh_timer_->start();
+    return;
+  }
+  // A folder that can no longer be read stays shown as it was: the next command says why.
+  auto changed = [](const FileList& shown) {
+    FileList now(shown.pattern());
+    Failure ignored;
+    return !shown.path().empty() && now.SetPath(shown.path(), &ignored) &&
+           now.names() != shown.names();
+  };
+  bool input_changed = changed(ui_.File1), output_changed = changed(ui_.File2);
+  if (input_changed) Dir1_Change();
+  if (output_changed) Dir2_Change();
+  WatchFolders();
 }
 
 void Form1::RebuildCatalogue() {
   CatalogueResult result = Get_Dates(ui_.File1.names(), ui_.File2.names());
   for (const std::string& line : result.trace) Trace(line);
-  if (result.list_replaced) SetListEntries(ui_.List1, result.entries);
+  if (result.list_replaced) {
+    catalogue_entries_ = result.entries;
+    listed_folder_ = ui_.File1.path();
+    ShowAvailableDays();
+  } else if (ui_.File1.path() != listed_folder_) {
+    // The days shown were listed for the folder shown before: none of them is in this one.
+    catalogue_entries_.clear();
+    listed_folder_ = ui_.File1.path();
+    SetListEntries(ui_.List1, {});
+  }
   if (result.indicator) SetIndicator(result.indicator->caption, result.indicator->rgb);
   // The indicator alone cannot say why it stayed as it was, or that the year it shows does not
   // hold for every boxscore.
@@ -456,13 +537,62 @@ void Form1::RebuildCatalogue() {
       result.end == CatalogueResult::End::kListed) {
     ui_.Label7->setToolTip(FromBytes(result.notice));
   }
-  if (result.days_in) SetCount(ui_.txtDaysIn, *result.days_in);
+  if (result.days_in) SetCount(ui_.txtDaysIn, ui_.List1->count());
   if (result.days_out) SetCount(ui_.txtDaysOut, *result.days_out);
   if (result.end == CatalogueResult::End::kFailed) {
     Error_Message(result.failure);
     TraceFailure(result.failure);
     Trace(kTraceNoDates2);
   }
+}
+
+// The catalogue's days less those already selected, so that no day can be selected twice.
+void Form1::ShowAvailableDays() {
+  std::vector<std::string> entries;
+  for (const std::string& entry : catalogue_entries_) {
+    if (ui_.List2->findItems(FromBytes(entry), Qt::MatchExactly).isEmpty()) {
+      entries.push_back(entry);
+    }
+  }
+  SetListEntries(ui_.List1, entries);
+}
+
+// Puts a day taken out of the selection back in its calendar place among the days available,
+// when the last rebuild listed it (a day published meanwhile is not).
+void Form1::ReturnToAvailable(const QString& entry) {
+  auto place = [this](const QString& text) {
+    return std::find(catalogue_entries_.begin(), catalogue_entries_.end(), text.toStdString()) -
+           catalogue_entries_.begin();
+  };
+  auto at = place(entry);
+  if (at == static_cast<std::ptrdiff_t>(catalogue_entries_.size()) ||
+      !ui_.List1->findItems(entry, Qt::MatchExactly).isEmpty() ||
+      !ui_.List2->findItems(entry, Qt::MatchExactly).isEmpty()) {
+    return;
+  }
+  int row = 0;
+  while (row < ui_.List1->count() && place(ui_.List1->item(row)->text()) < at) ++row;
+  updating_lists_ = true;
+  ui_.List1->insertItem(row, entry);
+  updating_lists_ = false;
+}
+
+void Form1::List2_Unpick(int row) {
+  if (row < 0 || row >= ui_.List2->count()) return;
+  QString entry = ui_.List2->item(row)->text();
+  Trace(kTraceUnpick);
+  Trace(entry.toStdString());
+  delete ui_.List2->takeItem(row);
+  // The next entry takes the removed one's place, so that Delete can go on down the list.
+  ui_.List2->setCurrentRow(std::min(row, ui_.List2->count() - 1));
+  ReturnToAvailable(entry);
+  if (ui_.List2->count() == 0) DisableProcess();
+}
+
+// Disabled, the button would hand the focus to "E&XIT", and the next Space would quit.
+void Form1::DisableProcess() {
+  if (ui_.Command1->hasFocus()) ui_.List1->setFocus(Qt::OtherFocusReason);
+  ui_.Command1->setEnabled(false);
 }
 
 void Form1::List1_Click(int row) {
@@ -515,7 +645,10 @@ bool Form1::ProcessSelectedDays(Failure* err) {
   }
   // gamefold-batch may be writing into the same folder; the days wait selected until it is done.
   FolderLock lock;
-  if (!keys.empty() && !lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, err)) return false;
+  if (!keys.empty() &&
+      !lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, err, LockWaiting(nullptr))) {
+    return false;
+  }
   ProcessJob job{ui_.File1.path(), ui_.File1.names(), ui_.File2.path(), ContentChoiceNumber(),
                  charset_};
   size_t days_done = 0, games = 0;
@@ -536,6 +669,7 @@ bool Form1::ProcessSelectedDays(Failure* err) {
 }
 
 void Form1::Command1_Click() {
+  BusyScope busy(&busy_);
   Trace(kTraceStartingProcess);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   // One run shows one box: a later failure is mostly the first one's consequence (a folder
@@ -557,9 +691,7 @@ void Form1::Command1_Click() {
   if (!all_done) {
     report(failure);
   } else {
-    // Disabled, the button would hand the focus to "E&XIT", and the next Space would quit.
-    if (ui_.Command1->hasFocus()) ui_.List1->setFocus(Qt::OtherFocusReason);
-    ui_.Command1->setEnabled(false);
+    DisableProcess();
   }
   SetCount(ui_.txtDaysIn, ui_.List1->count());
   if (!ui_.File2.SetPath(ui_.Dir2->path(), &failure)) report(failure);
@@ -572,13 +704,38 @@ void Form1::Command1_Click() {
   Trace(kTraceBackFromProcess);
 }
 
+// Another writer holds the output folder: the user sees the window wait, and the log says why.
+// The pointer is set here only when no command has set it already.
+std::function<void()> Form1::LockWaiting(bool* pointer_shown) {
+  return [this, pointer_shown] {
+    Trace(kTraceWaitingForLock);
+    if (pointer_shown != nullptr) {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      *pointer_shown = true;
+    }
+  };
+}
+
 void Form1::cmdBuildIndex_Click() {
+  BusyScope busy(&busy_);
   Trace(kTraceStartingIndexes);
   Failure failure;
   FolderLock lock;
-  if (!lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, &failure) ||
-      !WriteIndexPage(ui_.File2.path(), ui_.File2.names(), &failure, charset_)) {
-    Error_Message(failure);
+  bool pointer_shown = false;
+  // The folder is listed again under the lock: pages written or deleted by another program
+  // since the last listing are linked or left out as they are now.
+  std::vector<std::string> names_before = ui_.File2.names();
+  bool written = lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, &failure,
+                              LockWaiting(&pointer_shown)) &&
+                 ui_.File2.Refresh(&failure) &&
+                 WriteIndexPage(ui_.File2.path(), ui_.File2.names(), &failure, charset_);
+  lock.Release();
+  if (pointer_shown) QApplication::restoreOverrideCursor();
+  if (!written) Error_Message(failure);
+  if (ui_.File2.names() != names_before) {
+    RebuildCatalogue();
+    SetCount(ui_.txtDaysOut, static_cast<long>(ui_.File2.names().size()));
+    ui_.cmdBuildIndex->setEnabled(!ui_.File2.names().empty());
   }
   Trace(kTraceBackFromIndexing);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,17 +12,21 @@
 #include "core/folder_listing.h"
 #include "daypages/process.h"
 
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace gamefold {
 
 class DayList;
 class DriveList;
+class FocusFrameList;
 class FolderList;
+class SelectedDayList;
 
 /// The window's controls by kind, each named as its objectName; form1.cc's layout table gives
 /// their places and tab order. The file lists are never shown: they hold their folder's names.
@@ -30,7 +35,8 @@ struct Form1Controls {
   FolderList *Dir1 = nullptr, *Dir2 = nullptr;
   FileList File1{""}, File2{""};
   DayList* List1 = nullptr;
-  QListWidget *List2 = nullptr, *List3 = nullptr;
+  SelectedDayList* List2 = nullptr;
+  FocusFrameList* List3 = nullptr;
   QPushButton *Command1 = nullptr, *Command2 = nullptr, *cmdBuildIndex = nullptr;
   QLineEdit *txtDaysIn = nullptr, *txtDaysOut = nullptr;
   QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr,
@@ -69,6 +75,8 @@ class Form1 : public QWidget {
   bool ProcessSelectedDays(Failure* err);
   void cmdBuildIndex_Click();
   void List1_Click(int row);
+  void List2_Unpick(int row);
+  void DisableProcess();
   Side Input();
   Side Output();
   void DriveChanged(const Side& side);
@@ -76,6 +84,11 @@ class Form1 : public QWidget {
   void Dir1_Change();
   void Dir2_Change();
   void RebuildCatalogue();
+  void ShowAvailableDays();
+  void ReturnToAvailable(const QString& entry);
+  void WatchFolders();
+  void FoldersChanged();
+  std::function<void()> LockWaiting(bool* pointer_shown);
   void Read_Settings();
   bool Write_Settings(Failure* err);
   void Error_Message(const Failure& failure);
@@ -99,6 +112,15 @@ class Form1 : public QWidget {
   // Kept for the window's life: the buffers of one "&PROCESS" serve the next.
   DayProcessor processor_;
   bool updating_lists_ = false;
+  // What the last rebuild listed for the input folder listed_folder_, in calendar order:
+  // "Game Days Available" shows these days less the ones selected.
+  std::vector<std::string> catalogue_entries_;
+  std::string listed_folder_;
+  // Files arriving in or leaving either folder refresh the window once they settle.
+  QFileSystemWatcher* watcher_ = nullptr;
+  QTimer* refresh_timer_ = nullptr;
+  // Handlers running, with a message box open perhaps: no refresh starts inside them.
+  int busy_ = 0;
   // False when the log and settings are not ours to write: the start folder is gone, or
   // another window uses them.
   bool own_files_ = true;

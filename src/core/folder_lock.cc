@@ -8,11 +8,12 @@
 
 namespace gamefold {
 
-bool FolderLock::Acquire(const std::string& folder, double wait_seconds, Failure* err) {
+bool FolderLock::Acquire(const std::string& folder, double wait_seconds, Failure* err,
+                         const std::function<void()>& waiting) {
   auto deadline = std::chrono::steady_clock::now() +
                   std::chrono::milliseconds(std::llround(std::max(wait_seconds, 0.0) * 1000));
   std::string path = JoinPath(folder, kLockFileName);
-  for (;;) {
+  for (bool told = false;; told = true) {
     switch (lock_.TryLock(path)) {
       case platform::FileLock::Outcome::kTaken:
       case platform::FileLock::Outcome::kUnavailable:
@@ -21,12 +22,13 @@ bool FolderLock::Acquire(const std::string& folder, double wait_seconds, Failure
         break;
     }
     if (std::chrono::steady_clock::now() >= deadline) break;
+    if (!told && waiting) waiting();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   err->number = 75;
   err->description = "another run is writing into " + platform::NativePath(folder) +
-                     "; gave up waiting for it after " + std::to_string(std::llround(wait_seconds)) +
-                     " s";
+                     "; gave up waiting for it after " +
+                     std::to_string(std::llround(wait_seconds)) + " s";
   err->path = folder;
   return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,8 +19,10 @@ class FolderLock {
   /// Takes the lock, waiting up to wait_seconds while another run holds it; false with a
   /// failure naming the folder when it stays held. A folder where the lock file cannot be made
   /// (read-only, missing) is taken without a lock: nothing can be written there, and the write
-  /// itself reports why.
-  bool Acquire(const std::string& folder, double wait_seconds, Failure* err);
+  /// itself reports why. waiting, when given, runs once before the wait begins: only when
+  /// another run holds the lock.
+  bool Acquire(const std::string& folder, double wait_seconds, Failure* err,
+               const std::function<void()>& waiting = {});
   void Release() { lock_.Unlock(); }
 
  private:

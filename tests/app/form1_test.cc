@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -87,8 +88,13 @@ class TestForm1 : public QObject {
   void startupRestoresTheSettings();
   void startupSkipsSettingsThatCannotBeApplied();
   void pickingAndProcessingWritesPages();
-  void pickedDaysKeepTheirOrderAndCanRepeat();
+  void pickedDaysKeepTheirOrderAndAreListedOnce();
   void inputFolderWithoutBoxscores();
+  void daysListedForAnotherFolderLeave();
+  void selectedDaysCanBeTakenBack();
+  void indexIsBuiltFromTheFolderAsItIs();
+  void changesOnDiskRefreshTheWindow();
+  void listsShowTheFocus();
   void driveChangeRunsTheFolderHandlerInside();
   void folderThatCannotBeOpenedKeepsThePrevious();
   void catalogueFailureShowsTheReport();
@@ -330,23 +336,27 @@ void TestForm1::pickingAndProcessingWritesPages() {
            QStringList({" starting indexes ", " back from indexing "}));
 }
 
-void TestForm1::pickedDaysKeepTheirOrderAndCanRepeat() {
-  QString boxes = dir_->path() + "/boxes";
-  WriteSeason(boxes);
-  window_ = MakeWindow();
-  Failure failure;
-  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+void TestForm1::pickedDaysKeepTheirOrderAndAreListedOnce() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  OpenSeason(boxes, web);
   Pick("20080403");
   Pick("20080401");
   QCOMPARE(Entries(Child<QListWidget>("List2")), QStringList({"20080403", "20080401"}));
   QCOMPARE(Child<QListWidget>("List1")->currentRow(), -1);
-  // A rebuild lists the picked days again; picking one again puts it twice in the selection.
-  QVERIFY(Child<FolderList>("Dir2")->setPath(boxes.toStdString(), &failure));
-  QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080401", "20080402", "20080403"}));
-  Pick("20080401");
-  QCOMPARE(Entries(Child<QListWidget>("List2")), QStringList({"20080403", "20080401", "20080401"}));
   QStringList trace = TraceTexts(dir_->path());
   QCOMPARE(trace.last(2), QStringList({" Click a game day ", "20080401"}));
+  // A rebuild lists only the days not selected, so that none can be picked twice.
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir2")->setPath(boxes.toStdString(), &failure));
+  QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080402"}));
+  QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("1"));
+  // Nor after a run that fails on a day: its boxscore went after the folder was listed.
+  QVERIFY(Child<FolderList>("Dir2")->setPath(web.toStdString(), &failure));
+  QFile::remove(boxes + "/2008040100002.BOX");
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QCOMPARE(boxes_shown_.size(), 1);
+  QCOMPARE(Entries(Child<QListWidget>("List2")), QStringList({"20080401"}));
+  QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080402"}));
 }
 
 void TestForm1::inputFolderWithoutBoxscores() {
@@ -365,6 +375,170 @@ void TestForm1::inputFolderWithoutBoxscores() {
   QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("0"));
   QVERIFY(Child<QPushButton>("Command1")->isEnabled());  // the pickers never change it
   QCOMPARE(TraceTexts(dir_->path()).last(2), QStringList({" change dir1 ", empty}));
+}
+
+// What "Game Days Available" shows was listed for the input folder shown: another folder whose
+// days cannot be listed shows none, while the same folder keeps its display.
+void TestForm1::daysListedForAnotherFolderLeave() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  QString stray = dir_->path() + "/stray", broken = dir_->path() + "/broken";
+  QDir().mkpath(stray);
+  WriteBytes(stray + "/2008050100001.BOX", Boxscore("Reds", 3, "Cubs", 5));
+  WriteBytes(stray + "/20080501-game-4.BOX", Boxscore("Reds", 3, "Cubs", 5));
+  QDir().mkpath(broken);
+  WriteBytes(broken + "/x008050100001.BOX", Boxscore("Reds", 3, "Cubs", 5));
+  OpenSeason(boxes, web);
+  auto* available = Child<QListWidget>("List1");
+  auto* folders = Child<FolderList>("Dir1");
+  Failure failure;
+
+  QVERIFY(folders->setPath(stray.toStdString(), &failure));
+  QCOMPARE(available->count(), 0);
+  QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("0"));
+  QVERIFY(Child<QLabel>("Label7")->toolTip().contains("20080501-game-4.BOX"));
+
+  QVERIFY(folders->setPath(boxes.toStdString(), &failure));
+  QCOMPARE(available->count(), 3);
+  QVERIFY(folders->setPath(broken.toStdString(), &failure));  // the catalogue's error exit
+  QCOMPARE(boxes_shown_.size(), 1);
+  QCOMPARE(available->count(), 0);
+
+  // Within one folder a rebuild that cannot list keeps what is shown.
+  QVERIFY(folders->setPath(boxes.toStdString(), &failure));
+  WriteBytes(boxes + "/20080401-game-4.BOX", "");
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  QVERIFY(Child<FolderList>("Dir2")->setPath(boxes.toStdString(), &failure));
+  QCOMPARE(Entries(available), QStringList({"20080401", "20080402", "20080403"}));
+}
+
+// Delete, Backspace or a double-click takes a day out of the selection and back among the days
+// available, in calendar order; an empty selection leaves nothing to process.
+void TestForm1::selectedDaysCanBeTakenBack() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  OpenSeason(boxes, web);
+  Activate();
+  Pick("20080402");
+  Pick("20080401");
+  Pick("20080403");
+  auto* available = Child<QListWidget>("List1");
+  auto* selected = Child<QListWidget>("List2");
+  QCOMPARE(available->count(), 0);
+  auto center = [&](const QString& entry) {
+    return selected->visualItemRect(selected->findItems(entry, Qt::MatchExactly).first()).center();
+  };
+
+  QTest::mouseClick(selected->viewport(), Qt::LeftButton, {}, center("20080402"));
+  QVERIFY(selected->hasFocus());
+  // A held-down key takes out nothing.
+  QTest::simulateEvent(selected, true, Qt::Key_Delete, Qt::NoModifier, QString(), true);
+  QCOMPARE(selected->count(), 3);
+  QTest::keyClick(selected, Qt::Key_Delete);
+  QCOMPARE(Entries(selected), QStringList({"20080401", "20080403"}));
+  QCOMPARE(Entries(available), QStringList({"20080402"}));
+  QCOMPARE(TraceTexts(dir_->path()).last(2), QStringList({" Unselect a game day ", "20080402"}));
+  QTest::keyClick(selected, Qt::Key_Backspace);  // the next entry took the removed one's place
+  QCOMPARE(Entries(selected), QStringList({"20080403"}));
+  QCOMPARE(Entries(available), QStringList({"20080401", "20080402"}));
+  QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("3"));  // no counter changes
+  QVERIFY(Child<QPushButton>("Command1")->isEnabled());
+
+  // A day published meanwhile is not available again.
+  WriteBytes(web + "/GamesOf20080403.htm", "published\r\n");
+  QTRY_COMPARE(Child<QLineEdit>("txtDaysOut")->text(), QString("1"));
+  QTest::mouseDClick(selected->viewport(), Qt::LeftButton, {}, center("20080403"));
+  QCOMPARE(selected->count(), 0);
+  QCOMPARE(Entries(available), QStringList({"20080401", "20080402"}));
+  QVERIFY(!Child<QPushButton>("Command1")->isEnabled());
+  QVERIFY(selected->hasFocus());
+  QVERIFY(boxes_shown_.isEmpty());
+}
+
+// Pages that another program wrote or deleted since the folder was listed.
+void TestForm1::indexIsBuiltFromTheFolderAsItIs() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  OpenSeason(boxes, web);
+  Pick("20080401");
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QFile::remove(web + "/GamesOf20080401.htm");
+  WriteBytes(web + "/GamesOf20080402.htm", "published\r\n");
+  QTest::mouseClick(Child<QPushButton>("cmdBuildIndex"), Qt::LeftButton);
+  QVERIFY(boxes_shown_.isEmpty());
+  std::string index = ReadBytes(web + "/GamesIndex.htm");
+  QVERIFY(index.find("HREF=GamesOf20080402.htm") != std::string::npos);
+  QVERIFY(index.find("GamesOf20080401.htm") == std::string::npos);
+  QCOMPARE(Entries(Child<QListWidget>("List1")), QStringList({"20080401", "20080403"}));
+  QCOMPARE(Child<QLineEdit>("txtDaysOut")->text(), QString("1"));
+  QCOMPARE(TraceTexts(dir_->path()).last(1), QStringList({" back from indexing "}));
+
+  // Once every page is gone there is nothing to index.
+  QFile::remove(web + "/GamesOf20080402.htm");
+  QTest::mouseClick(Child<QPushButton>("cmdBuildIndex"), Qt::LeftButton);
+  QVERIFY(!Child<QPushButton>("cmdBuildIndex")->isEnabled());
+  QCOMPARE(Child<QLineEdit>("txtDaysOut")->text(), QString("0"));
+}
+
+// Boxscores arriving and pages written by another program show without any act of the user;
+// changes that leave the listings as they were run nothing.
+void TestForm1::changesOnDiskRefreshTheWindow() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  OpenSeason(boxes, web);
+  auto* available = Child<QListWidget>("List1");
+  int lines_before = TraceTexts(dir_->path()).size();
+  WriteBytes(boxes + "/2008040400001.BOX", Boxscore("Reds", 1, "Cubs", 2));
+  QTRY_COMPARE(Entries(available), QStringList({"20080401", "20080402", "20080403", "20080404"}));
+  QCOMPARE(Child<QLineEdit>("txtDaysIn")->text(), QString("4"));
+  QTRY_COMPARE(TraceTexts(dir_->path()).mid(lines_before),
+               QStringList({" change dir1 ", " getting dates ", " ended dates ", boxes}));
+
+  lines_before = TraceTexts(dir_->path()).size();
+  WriteBytes(web + "/GamesOf20080402.htm", "published\r\n");
+  QTRY_COMPARE(Entries(available), QStringList({"20080401", "20080403", "20080404"}));
+  QCOMPARE(Child<QLineEdit>("txtDaysOut")->text(), QString("1"));
+  QVERIFY(Child<QPushButton>("cmdBuildIndex")->isEnabled());
+  QTRY_COMPARE(TraceTexts(dir_->path()).mid(lines_before),
+               QStringList({" change dir2 ", " getting dates ", " ended dates ", web}));
+
+  lines_before = TraceTexts(dir_->path()).size();
+  WriteBytes(boxes + "/2008040400001.BOX", Boxscore("Reds", 9, "Cubs", 2));
+  WriteBytes(web + "/GamesOf20080402.htm", "published again\r\n");
+  QTest::qWait(1000);
+  QCOMPARE(TraceTexts(dir_->path()).size(), lines_before);
+
+  // Nothing refreshes inside a command, not even while its message box waits for OK.
+  Pick("20080401");
+  QFile::remove(boxes + "/2008040100002.BOX");  // the run fails on the day
+  QStringList shown_during_box;
+  SetMessageBoxHook([&](QWidget*, const QString& text) {
+    boxes_shown_ << text;
+    WriteBytes(boxes + "/2008040500001.BOX", Boxscore("Reds", 1, "Cubs", 2));
+    QTest::qWait(1000);
+    shown_during_box = Entries(available);
+  });
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QCOMPARE(boxes_shown_.size(), 1);
+  QCOMPARE(shown_during_box, QStringList({"20080403", "20080404"}));
+  QTRY_COMPARE(Entries(available), QStringList({"20080403", "20080404", "20080405"}));
+}
+
+// A frame in the highlight colour shows which list the keys go to.
+void TestForm1::listsShowTheFocus() {
+  OpenSeason(dir_->path() + "/boxes", dir_->path() + "/web");
+  Activate();
+  Pick("20080401");
+  QColor highlight = window_->palette().color(QPalette::Active, QPalette::Highlight);
+  for (const char* name : {"List1", "List2", "List3"}) {
+    auto* list = Child<QListWidget>(name);
+    auto edge = [&] {
+      QPoint inside = list->viewport()->mapTo(list, QPoint(1, list->viewport()->height() / 2));
+      return list->grab().toImage().pixelColor(inside);
+    };
+    list->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(list->hasFocus());
+    QCOMPARE(edge(), highlight);
+    Child<QPushButton>("Command2")->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(!list->hasFocus());
+    QVERIFY2(edge() != highlight, name);
+  }
 }
 
 void TestForm1::driveChangeRunsTheFolderHandlerInside() {
@@ -704,11 +878,32 @@ void TestForm1::writersTakeTurnsAndTheCharsetIsKept() {
   QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
   release.join();
   QVERIFY(boxes_shown_.isEmpty());
+  QCOMPARE(TraceTexts(dir_->path()).filter(" waiting for another writer ").size(), 1);
   std::string page = ReadBytes(web + "/GamesOf20080401.htm");
   QCOMPARE(page.substr(0, 36), std::string("<HTML>\r\n<meta charset=utf-8>\r\n<head>"));
   QCOMPARE(ReadBytes(dir_->path() + "/DOD_box.txt"), settings);
 
+  // While the index waits for the other writer, the pointer shows the window busy.
+  other = std::make_unique<FolderLock>();
+  QVERIFY(other->Acquire(web.toStdString(), 0, &failure));
+  std::atomic<bool> busy_pointer = false;
+  std::thread release_index([&] {
+    for (int waited = 0; waited < 5000; waited += 10) {
+      if (TraceTexts(dir_->path()).filter(" waiting for another writer ").size() == 2) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // The window's thread sleeps in the wait meanwhile.
+    busy_pointer = QApplication::overrideCursor() != nullptr &&
+                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    other.reset();
+  });
   QTest::mouseClick(Child<QPushButton>("cmdBuildIndex"), Qt::LeftButton);
+  release_index.join();
+  QVERIFY(busy_pointer);
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+  QCOMPARE(
+      TraceTexts(dir_->path()).last(3),
+      QStringList({" starting indexes ", " waiting for another writer ", " back from indexing "}));
   QVERIFY(boxes_shown_.isEmpty());
   QCOMPARE(ReadBytes(web + "/GamesIndex.htm").substr(0, 36),
            std::string("<HTML>\r\n<meta charset=utf-8>\r\n<head>"));
