@@ -56,8 +56,8 @@ constexpr std::string_view kHelp =
     "  index    writes the month index GamesIndex.htm from the pages in OUTPUT\n"
     "  watch    processes what is waiting, then each day whose boxscores appear or change, once\n"
     "           they have been quiet for a while; what failed is tried again after 3 settle\n"
-    "           times, then after twice the pause each time, up to 10 minutes; stops on SIGINT\n"
-    "           or SIGTERM\n"
+    "           times (at least 1 s), then after twice the pause each time, up to 10 minutes;\n"
+    "           stops on SIGINT or SIGTERM\n"
     "    --poll SECONDS    compares the folder so often instead of waiting for file events\n"
     "                      (network shares)\n"
     "    --settle SECONDS  how long a day's files must stay unchanged (default 10)\n"
@@ -808,17 +808,20 @@ struct WatchOutcome {
   bool publish_failed = false;
 };
 
-// The longest pause between two tries of what failed.
+// The pauses between two tries of what failed: never so short that a lasting fault is tried
+// in a busy loop (--settle 0), nor so long that a fixed one waits for long.
+constexpr double kShortestRetryPause = 1;
 constexpr double kLongestRetryPause = 600;
 
 // What failed in watch's runs, kept due: a day may fail for a while (its page name taken by a
 // folder, a full disk) and the host may be away, with no boxscore changing meanwhile. The first
-// retry comes three settle times after the failure (30 s by default), each next one after twice
-// the pause before, up to ten minutes, so that a lasting fault is not hammered; tests shorten
-// it through --settle.
+// retry comes three settle times after the failure (30 s by default, at least a second), each
+// next one after twice the pause before, up to ten minutes, so that a lasting fault is not
+// hammered; tests shorten it through --settle.
 class Retries {
  public:
-  explicit Retries(double settle_seconds) : first_pause_(3 * settle_seconds) {}
+  explicit Retries(double settle_seconds)
+      : first_pause_(std::max(3 * settle_seconds, kShortestRetryPause)) {}
 
   bool pending() const { return whole_pass_ || publish_ || !days_.empty(); }
   bool whole_pass() const { return whole_pass_; }
@@ -841,7 +844,11 @@ class Retries {
     text << pause << " s";
     return text.str();
   }
-  void Succeeded() { *this = Retries(first_pause_ / 3); }
+  void Succeeded() {
+    whole_pass_ = publish_ = false;
+    days_.clear();
+    failures_ = 0;
+  }
 
  private:
   double first_pause_;

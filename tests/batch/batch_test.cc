@@ -85,6 +85,14 @@ TEST(BatchArguments, ReadsEachCommandAndRejectsBadUsage) {
   EXPECT_EQ("-in", command.input_folder);
   EXPECT_TRUE(command.keys.empty());
 
+  for (std::string_view word : {"process", "watch"}) {
+    ASSERT_TRUE(ParseBatchArguments({std::string(word), "--allow-plain-ftp", "--publish",
+                                     "ftp://league@host/pages/", "in", "out"},
+                                    &command, &problem))
+        << problem;
+    EXPECT_TRUE(command.allow_plain_ftp);
+  }
+
   ASSERT_TRUE(ParseBatchArguments({"index", "out"}, &command, &problem));
   EXPECT_EQ(BatchCommand::Kind::kIndex, command.kind);
   EXPECT_EQ("out", command.output_folder);

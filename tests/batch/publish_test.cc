@@ -291,7 +291,7 @@ TEST_P(WatchTest, RetriesAFailedDayAndAFailedPublishWithAGrowingPause) {
   std::filesystem::create_directory(PagePath("20080402"));
   std::string site = logs_ / "site";
   WriteBytes(site, "a file where the site's folder should be");
-  std::vector<std::string> options = {"--all", "--settle", "0.3", "--publish", "file://" + site};
+  std::vector<std::string> options = {"--all", "--settle", "0.4", "--publish", "file://" + site};
   if (GetParam()) options.insert(options.end(), {"--poll", "0.2"});
   pid_t pid = Start(options);
   ASSERT_TRUE(Within([&] { return Runs() >= 1; }));
@@ -311,8 +311,8 @@ TEST_P(WatchTest, RetriesAFailedDayAndAFailedPublishWithAGrowingPause) {
     if (line.starts_with("watch: ")) lines.emplace_back(line);
   }
   ASSERT_GE(lines.size(), 3u) << log;
-  EXPECT_TRUE(lines[0].ends_with(", 1 failed, next try in 0.9 s")) << log;
-  EXPECT_NE(lines[1].find(", retry 1, next try in 1.8 s"), std::string::npos) << log;
+  EXPECT_TRUE(lines[0].ends_with(", 1 failed, next try in 1.2 s")) << log;
+  EXPECT_NE(lines[1].find(", retry 1, next try in 2.4 s"), std::string::npos) << log;
   EXPECT_NE(lines.back().find(" 0 failed, retry "), std::string::npos) << log;
   EXPECT_EQ(ReadBytes(site + "/GamesIndex.htm"), ReadBytes(out_ / kIndexPageName));
 }
