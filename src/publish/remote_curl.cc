@@ -2,10 +2,10 @@
 
 #include <curl/curl.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -148,16 +148,16 @@ class CurlSite : public RemoteSite {
       return false;
     }
     std::vector<std::string> commands;
+    std::set<std::string> present(names.begin(), names.end());
     for (const std::string& leftover : names) {
       std::string name;
       bool aside = false;
       if (!IsLeftoverName(leftover, &name, &aside)) continue;
       // An old copy whose page is missing is the page itself, cut off by a run that stopped
       // between the two renames: it goes back under its name.
-      bool page_missing = std::find(names.begin(), names.end(), name) == names.end();
-      if (aside && page_missing) {
+      if (aside && !present.contains(name)) {
         for (std::string& command : RenameCommands(leftover, name)) commands.push_back(command);
-        names.push_back(name);
+        present.insert(name);
       } else {
         commands.push_back(RemoveCommand(leftover));
       }
@@ -259,16 +259,16 @@ class CurlSite : public RemoteSite {
     if (!password.empty()) {
       curl_easy_setopt(curl_, CURLOPT_USERNAME, destination_.user.c_str());
       curl_easy_setopt(curl_, CURLOPT_PASSWORD, password.c_str());
-    } else {
+    } else if (!home_.empty()) {
+      // The very file whose permissions were checked; without HOME none was, and none is read.
       curl_easy_setopt(curl_, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_OPTIONAL));
-      // The very file whose permissions were checked.
       curl_easy_setopt(curl_, CURLOPT_NETRC_FILE, netrc_.c_str());
     }
     if (sftp()) {
       PrepareSsh();
     } else {
       // The password goes in clear only where the user said it may: ftp:// asks for TLS as
-      // ftps:// does, so that a server offering none, or a man in the middle striping the
+      // ftps:// does, so that a server offering none, or a man in the middle stripping the
       // offer, ends the run before the login.
       bool plain = destination_.scheme == Destination::Scheme::kFtp && destination_.allow_plain_ftp;
       curl_easy_setopt(curl_, CURLOPT_USE_SSL,
