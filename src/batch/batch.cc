@@ -802,12 +802,6 @@ void GatherChanges(const BatchCommand& command, double poll_seconds,
   }
 }
 
-// What a watch run left undone, to be tried again: its pass, or only the publishing after it.
-struct WatchOutcome {
-  bool pass_failed = false;
-  bool publish_failed = false;
-};
-
 // The pauses between two tries of what failed: never so short that a lasting fault is tried
 // in a busy loop (--settle 0), nor so long that a fixed one waits for long.
 constexpr double kShortestRetryPause = 1;
