@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -13,8 +14,8 @@
 #include "catalogue/catalogue.h"
 #include "core/failure.h"
 #include "core/folder_listing.h"
-#include "core/game_day.h"
 #include "core/folder_lock.h"
+#include "core/game_day.h"
 #include "core/platform.h"
 #include "core/text.h"
 #include "core/text_file.h"
@@ -34,7 +35,8 @@ constexpr std::string_view kUsage =
     "       gamefold-batch index [OPTIONS] OUTPUT\n"
     "       gamefold-batch watch [--content 1|2|3] [--index] [--all] [--poll SECONDS]\n"
     "                            [--settle SECONDS] [OPTIONS] INPUT OUTPUT\n"
-    "       gamefold-batch publish [--dry-run] [--report json] [--quiet] OUTPUT DESTINATION\n"
+    "       gamefold-batch publish [--dry-run] [--allow-plain-ftp] [--report json] [--quiet]\n"
+    "                              OUTPUT DESTINATION\n"
     "       gamefold-batch --help | --version\n";
 
 constexpr std::string_view kHelp =
@@ -54,14 +56,19 @@ constexpr std::string_view kHelp =
     "                  left untouched\n"
     "  index    writes the month index GamesIndex.htm from the pages in OUTPUT\n"
     "  watch    processes what is waiting, then each day whose boxscores appear or change, once\n"
-    "           they have been quiet for a while; stops on SIGINT or SIGTERM\n"
+    "           they have been quiet for a while; what failed is tried again after 3 settle\n"
+    "           times (at least 1 s), then after twice the pause each time, up to 10 minutes;\n"
+    "           stops on SIGINT or SIGTERM\n"
     "    --poll SECONDS    compares the folder so often instead of waiting for file events\n"
     "                      (network shares)\n"
     "    --settle SECONDS  how long a day's files must stay unchanged (default 10)\n"
     "  publish  sends the day pages, the index and vuzad.css of OUTPUT that changed since they\n"
     "           were last sent to DESTINATION: sftp://user@host/folder/, ftps://user@host/folder/\n"
-    "           (TLS required), ftp://user@host/folder/ (TLS when offered) or file:///folder/\n"
-    "    --dry-run     prints what would be sent, sends nothing\n"
+    "           (TLS required), ftp://user@host/folder/ (TLS required as well, unless\n"
+    "           --allow-plain-ftp) or file:///folder/\n"
+    "    --dry-run     prints what would be sent, sends nothing; a network host is not asked\n"
+    "    --allow-plain-ftp  publish, process, watch: lets an ftp:// login go without TLS when\n"
+    "                  the server offers none, with a warning on every run\n"
     "  The password comes from ~/.netrc or GAMEFOLD_PUBLISH_PASSWORD, never the command line.\n"
     "\n"
     "OPTIONS of process, index and watch:\n"
@@ -166,6 +173,8 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
     command->changed_only = true;
   } else if (name == "--dry-run" && belongs(kOnPublish)) {
     command->dry_run = true;
+  } else if (name == "--allow-plain-ftp" && belongs(kOnProcess | kOnWatch | kOnPublish)) {
+    command->allow_plain_ftp = true;
   } else if (name == "--publish" && belongs(kOnProcess | kOnWatch)) {
     Destination destination;
     if (!value(&text)) {
@@ -207,7 +216,8 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
       return false;
     }
   } else {
-    *problem = "unknown option " + std::string(arg);
+    // Named without its value, which may hold a password meant for another command.
+    *problem = "unknown option " + std::string(arg.substr(0, equals));
     return false;
   }
   return true;
@@ -625,6 +635,12 @@ bool PublishPass(Run* run, std::ostream& out) {
   Destination destination;
   std::string problem;
   ParseDestination(command.destination, &destination, &problem);  // checked with the arguments
+  destination.allow_plain_ftp = command.allow_plain_ftp;
+  // On every run and even with --quiet: the user must not forget that it is so.
+  if (command.allow_plain_ftp && destination.scheme == Destination::Scheme::kFtp) {
+    run->err << "Warning: --allow-plain-ftp: the password for " << destination.server
+             << " travels unencrypted when the server offers no TLS\n";
+  }
   bool show_progress = run->show_progress && !command.quiet && !command.dry_run;
   bool drawn = false;
   auto progress = [&](const std::string&, size_t done, size_t total) {
@@ -646,6 +662,10 @@ bool PublishPass(Run* run, std::ostream& out) {
     std::string text;
     for (const std::string& name : result.sent) text.append(name).append("\n");
     out << text;
+  }
+  if (command.dry_run && destination.scheme != Destination::Scheme::kFile) {
+    run->notes << "publish --dry-run: " << destination.server
+               << " was not asked; copies changed or lost there are found only by a real run\n";
   }
   for (const Failure& failure : result.failures) run->Fail(failure);
   if (!done && !result.sent.empty()) {
@@ -763,12 +783,17 @@ bool WatchPass(Run* run, const std::vector<std::string>& due) {
   return WriteIndex(run, output_names);
 }
 
-// One line a run on err (failures only with --quiet) and its report on out.
-void EndWatchRun(const Run& run, std::ostream& out) {
+// One line a run on err (failures only with --quiet) and its report on out; a retry tells its
+// number, and a failed run when it is tried again.
+void EndWatchRun(const Run& run, std::ostream& out, int retry, std::string_view next_try) {
   if (!run.command.quiet || !run.report.failures.empty()) {
-    run.err << "watch: " << run.report.days.size() << " days, " << run.report.written.size()
-            << " files written, " << run.report.unchanged.size() << " unchanged, "
-            << run.report.failures.size() << " failed" << std::endl;
+    std::string line = "watch: " + std::to_string(run.report.days.size()) + " days, " +
+                       std::to_string(run.report.written.size()) + " files written, " +
+                       std::to_string(run.report.unchanged.size()) + " unchanged, " +
+                       std::to_string(run.report.failures.size()) + " failed";
+    if (retry > 0) line += ", retry " + std::to_string(retry);
+    if (!next_try.empty()) line.append(", next try in ").append(next_try);
+    run.err << line << std::endl;
   }
   EmitReport(run, out);
 }
@@ -841,13 +866,82 @@ void GatherChanges(const BatchCommand& command, double poll_seconds,
   }
 }
 
+// The pauses between two tries of what failed: never so short that a lasting fault is tried
+// in a busy loop (--settle 0), nor so long that a fixed one waits for long.
+constexpr double kShortestRetryPause = 1;
+constexpr double kLongestRetryPause = 600;
+
+// What failed in watch's runs, kept due: a day may fail for a while (its page name taken by a
+// folder, a full disk) and the host may be away, with no boxscore changing meanwhile. The first
+// retry comes three settle times after the failure (30 s by default, at least a second), each
+// next one after twice the pause before, up to ten minutes, so that a lasting fault is not
+// hammered; tests shorten it through --settle.
+class Retries {
+ public:
+  explicit Retries(double settle_seconds)
+      : first_pause_(std::max(3 * settle_seconds, kShortestRetryPause)) {}
+
+  bool pending() const { return whole_pass_ || publish_ || !days_.empty(); }
+  bool whole_pass() const { return whole_pass_; }
+  const std::set<std::string>& days() const { return days_; }
+  SteadyClock::time_point when() const { return when_; }
+  int count() const { return failures_; }
+
+  // Keeps what failed due; returns the pause before the next try, as the run line tells it.
+  std::string Failed(bool whole_pass, const std::vector<std::string>& days, bool publish,
+                     SteadyClock::time_point now) {
+    whole_pass_ = whole_pass;
+    days_ = std::set<std::string>(days.begin(), days.end());
+    publish_ = publish;
+    double pause = first_pause_;
+    for (int i = 0; i < failures_ && pause < kLongestRetryPause; ++i) pause *= 2;
+    pause = std::min(pause, kLongestRetryPause);
+    ++failures_;
+    when_ = now + Seconds(pause);
+    std::ostringstream text;
+    text << pause << " s";
+    return text.str();
+  }
+  void Succeeded() {
+    whole_pass_ = publish_ = false;
+    days_.clear();
+    failures_ = 0;
+  }
+
+ private:
+  double first_pause_;
+  bool whole_pass_ = false, publish_ = false;
+  std::set<std::string> days_;
+  int failures_ = 0;
+  SteadyClock::time_point when_;
+};
+
+// One run of watch: pass under the lock, then publishing when it succeeded; what failed stays
+// due in *retries.
 template <typename Pass>
-void WatchRun(const BatchCommand& command, std::ostream& out, std::ostream& err, Pass pass) {
+void WatchRun(const BatchCommand& command, std::ostream& out, std::ostream& err, bool whole_pass,
+              const std::vector<std::string>& days, Retries* retries, Pass pass) {
   Run run{command, NotesOf(command, err), err, false, {"watch"}};
-  Locked(&run, [&run, &pass, &out] {
-    return ThenPublish(&run, out, [&run, &pass] { return pass(&run); });
+  int retry = retries->pending() ? retries->count() : 0;
+  bool pass_done = false;
+  bool done = Locked(&run, [&run, &pass, &out, &pass_done] {
+    return ThenPublish(&run, out, [&run, &pass, &pass_done] { return pass_done = pass(&run); });
   });
-  EndWatchRun(run, out);
+  std::string next_try;
+  if (done) {
+    retries->Succeeded();
+  } else if (pass_done) {
+    next_try = retries->Failed(false, {}, true, SteadyClock::now());
+  } else {
+    next_try = retries->Failed(whole_pass, days, false, SteadyClock::now());
+  }
+  EndWatchRun(run, out, retry, next_try);
+}
+
+// True once folder is gone: a watch of it has nothing more to wait for.
+bool FolderGone(const std::string& folder) {
+  std::error_code error;
+  return std::filesystem::status(folder, error).type() == std::filesystem::file_type::not_found;
 }
 
 int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) {
@@ -866,26 +960,39 @@ int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) 
   // Watching starts before the first run, so that nothing written meanwhile is missed.
   std::map<std::string, FileStamp> stamps;
   if (polling) stamps = StampsOf(command.input_folder);
-  WatchRun(command, out, err, [](Run* run) { return ProcessPass(run); });
+  Retries retries(command.settle_seconds);
+  WatchRun(command, out, err, true, {}, &retries, [](Run* run) { return ProcessPass(run); });
   SettlingDays days(command.settle_seconds);
   SteadyClock::time_point next_poll = SteadyClock::now() + Seconds(poll_seconds);
   for (;;) {
     SteadyClock::time_point wake = days.NextDue(SteadyClock::now() + std::chrono::minutes(1));
     if (polling) wake = std::min(wake, next_poll);
+    if (retries.pending()) wake = std::min(wake, retries.when());
     auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - SteadyClock::now());
     platform::FolderWatch::Changes changes;
-    if (!events.Wait(static_cast<int>(wait.count()), &stop, &changes)) break;
-    if (changes.folder_gone) {
+    if (!events.Wait(static_cast<int>(std::max<long long>(wait.count(), 0)), &stop, &changes)) {
+      break;
+    }
+    // Without file events the folder's going shows only when it is looked for.
+    if (changes.folder_gone || (polling && FolderGone(command.input_folder))) {
       // Nothing more can arrive: end with a failure, so that a service manager restarts the
       // watch once the folder is back.
       ReportFailure(FailureFromErrno(ENOENT, "cannot watch", command.input_folder), err);
       return kExitFailure;
     }
     GatherChanges(command, poll_seconds, &changes, &stamps, &next_poll);
-    days.Touch(changes.names, SteadyClock::now());
-    std::vector<std::string> due = days.TakeDue(SteadyClock::now());
-    if (due.empty()) continue;
-    WatchRun(command, out, err, [&due](Run* run) { return WatchPass(run, due); });
+    SteadyClock::time_point now = SteadyClock::now();
+    days.Touch(changes.names, now);
+    std::vector<std::string> due = days.TakeDue(now);
+    if (due.empty() && !(retries.pending() && now >= retries.when())) continue;
+    // A run for new days takes what failed before along.
+    bool whole_pass = retries.whole_pass();
+    std::set<std::string> keys(due.begin(), due.end());
+    keys.insert(retries.days().begin(), retries.days().end());
+    due.assign(keys.begin(), keys.end());
+    WatchRun(command, out, err, whole_pass, due, &retries, [whole_pass, &due](Run* run) {
+      return (!whole_pass || ProcessPass(run)) && WatchPass(run, due);
+    });
   }
   return kExitSuccess;
 }

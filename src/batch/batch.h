@@ -28,6 +28,7 @@ struct BatchCommand {
   double lock_wait_seconds = 60;  // how long to wait for another run writing the same folder
   std::string destination;        // publish's DESTINATION, or where process and watch publish to
   bool dry_run = false;           // publish: tells what would be sent, sends nothing
+  bool allow_plain_ftp = false;   // an ftp:// destination may log in without TLS
   std::string input_folder;
   std::string output_folder;
   std::vector<std::string> keys;

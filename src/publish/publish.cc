@@ -8,6 +8,7 @@
 
 #include "core/folder_listing.h"
 #include "core/game_day.h"
+#include "core/platform.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "publish/remote_site.h"
@@ -160,11 +161,73 @@ bool ParseFileDestination(std::string_view rest, Destination* destination, std::
 
 }  // namespace
 
-std::string UploadNameOf(std::string_view name) {
+namespace {
+
+constexpr std::string_view kLeftoverMark = ".gamefold-";
+constexpr std::string_view kUploadEnd = ".part";
+constexpr std::string_view kAsideEnd = ".old";
+
+// ".NAME.gamefold-PID-N" + end: the process id and a count of this run keep two runs' names
+// apart, and the whole pattern keeps a name of the site owner's out of any sweep.
+std::string TemporaryNameOf(std::string_view name, std::string_view end) {
+  static unsigned long count = 0;
   // Appended piece by piece: g++ 12 at -O3 warns of a false overlap in "." + std::string.
-  std::string upload = ".";
-  upload.append(name).append(".part");
-  return upload;
+  std::string temporary = ".";
+  temporary.append(name).append(kLeftoverMark);
+  temporary.append(std::to_string(platform::CurrentProcessId())).append("-");
+  temporary.append(std::to_string(++count)).append(end);
+  return temporary;
+}
+
+}  // namespace
+
+std::string UploadNameOf(std::string_view name) { return TemporaryNameOf(name, kUploadEnd); }
+
+std::string AsideNameOf(std::string_view name) { return TemporaryNameOf(name, kAsideEnd); }
+
+bool IsLeftoverName(std::string_view leftover, std::string* name, bool* aside) {
+  if (leftover.ends_with(kUploadEnd)) {
+    *aside = false;
+    leftover.remove_suffix(kUploadEnd.size());
+  } else if (leftover.ends_with(kAsideEnd)) {
+    *aside = true;
+    leftover.remove_suffix(kAsideEnd.size());
+  } else {
+    return false;
+  }
+  // Back from the end: "-N", then "-PID", then ".gamefold".
+  size_t dash = leftover.rfind('-');
+  if (dash == std::string_view::npos || !IsDigits(leftover.substr(dash + 1))) return false;
+  leftover = leftover.substr(0, dash);
+  dash = leftover.rfind('-');
+  if (dash == std::string_view::npos || !IsDigits(leftover.substr(dash + 1))) return false;
+  leftover = leftover.substr(0, dash + 1);
+  if (!leftover.starts_with('.') || !leftover.ends_with(kLeftoverMark) ||
+      leftover.size() <= kLeftoverMark.size() + 1) {
+    return false;
+  }
+  *name = std::string(leftover.substr(1, leftover.size() - 1 - kLeftoverMark.size()));
+  return true;
+}
+
+std::string MaskedUrl(std::string_view url) {
+  size_t start = url.find("://");
+  if (start == std::string_view::npos) return std::string(url);
+  start += 3;
+  size_t end = std::min(url.find('/', start), url.size());
+  size_t at = url.substr(0, end).rfind('@');
+  if (at == std::string_view::npos || at < start) return std::string(url);
+  // The password begins at the user's first colon, whether written plainly or as %3A.
+  std::string_view user = url.substr(start, at - start);
+  size_t colon = user.find(':');
+  for (size_t i = 0; i + 2 < user.size() && i < colon; ++i) {
+    if (user[i] == '%' && user[i + 1] == '3' && (user[i + 2] == 'A' || user[i + 2] == 'a')) {
+      colon = i;
+      break;
+    }
+  }
+  if (colon == std::string_view::npos) return std::string(url);
+  return std::string(url.substr(0, start + colon)) + ":***" + std::string(url.substr(at));
 }
 
 bool ParseDestination(std::string_view text, Destination* destination, std::string* problem) {
@@ -195,13 +258,14 @@ bool ParseDestination(std::string_view text, Destination* destination, std::stri
     size_t at = authority.rfind('@');
     if (at != std::string_view::npos) {
       std::string_view user = authority.substr(0, at);
-      // Never echo it: the text after the colon is a password.
-      if (user.find(':') != std::string_view::npos) {
+      // Never echo it: the text after the colon is a password, also when written as %3A.
+      parsed = DecodePercent(user, &destination->user) && !destination->user.empty();
+      if (user.find(':') != std::string_view::npos ||
+          destination->user.find(':') != std::string::npos) {
         *problem = "DESTINATION must not hold a password: put it in ~/.netrc or in " +
                    std::string(kPasswordVariable);
         return false;
       }
-      parsed = DecodePercent(user, &destination->user) && !destination->user.empty();
       authority.remove_prefix(at + 1);
     }
     destination->server = std::string(authority);
@@ -210,7 +274,7 @@ bool ParseDestination(std::string_view text, Destination* destination, std::stri
   }
   if (!parsed) return false;
   if (!destination->folder.ends_with('/')) destination->folder += '/';
-  destination->url = std::string(text);
+  destination->url = MaskedUrl(text);
   if (!destination->url.ends_with('/')) destination->url += '/';
   return true;
 }
@@ -255,18 +319,21 @@ bool Publish(const std::string& output_folder, const Destination& destination, b
                 last->second.hash == HashOf(content);
     (same ? maybe_unchanged : to_send).push_back(name);
   }
-  if (dry_run) {
+  bool local = destination.scheme == Destination::Scheme::kFile;
+  // A dry run asks no network host: copies changed or lost there are found by a real run only.
+  if (dry_run && !local) {
     result->sent = to_send;
     result->unchanged = maybe_unchanged;
     return true;
   }
   std::unique_ptr<RemoteSite> site;
-  if (destination.scheme == Destination::Scheme::kFile) {
+  if (local) {
     site = std::make_unique<FolderSite>(destination.folder);
   } else {
     site = OpenNetworkSite(destination, &failure);
   }
-  bool done = site != nullptr;
+  // What an earlier run cut short left on the host goes first, so that it never lingers.
+  bool done = site != nullptr && (dry_run || site->SweepLeftovers(&failure));
   // A copy changed or lost on the host is sent again, whatever the state file says.
   for (const std::string& name : maybe_unchanged) {
     long long size = 0;
@@ -283,6 +350,11 @@ bool Publish(const std::string& output_folder, const Destination& destination, b
   // Pages before the index, so that the index never links to a page still on its way.
   std::stable_partition(to_send.begin(), to_send.end(),
                         [](const std::string& name) { return name.starts_with("GamesOf"); });
+  if (dry_run) {
+    result->sent = to_send;
+    if (!done) result->failures.push_back(failure);
+    return done;
+  }
   for (size_t i = 0; done && i < to_send.size(); ++i) {
     const std::string& name = to_send[i];
     const std::string& content = contents[name];

@@ -21,14 +21,19 @@ inline constexpr std::string_view kPublishStateName = ".gamefold-publish";
 struct Destination {
   enum class Scheme { kSftp, kFtp, kFtps, kFile };
   Scheme scheme = Scheme::kFile;
-  std::string url;     // as given, ending in "/"; never holds a password
+  std::string url;     // as given, ending in "/", with any password masked as "***"
   std::string user;    // decoded; empty when the URL names none
   std::string server;  // "host" or "host:port"
   std::string folder;  // the remote folder, decoded, beginning and ending with "/"
+  bool allow_plain_ftp = false;  // ftp:// may log in without TLS when the server offers none
 };
 
-/// Reads a destination URL; false with what is wrong in *problem. A password in the URL is
-/// refused without being quoted.
+/// url with the password of its user part, if any, replaced by "***": what a message, report
+/// or state file may repeat.
+std::string MaskedUrl(std::string_view url);
+
+/// Reads a destination URL; false with what is wrong in *problem. A password in the URL, even
+/// one hidden by %XX escapes, is refused without being quoted.
 bool ParseDestination(std::string_view text, Destination* destination, std::string* problem);
 
 /// The files of output_folder that publish sends: the day pages, then the index and the style

@@ -4,10 +4,14 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "core/folder_listing.h"
+#include "core/text.h"
 #include "core/text_file.h"
 #include "publish/remote_site.h"
 
@@ -75,10 +79,18 @@ size_t ReadUpload(char* buffer, size_t size, size_t count, void* data) {
 // What a size request prints (FTP's "Content-Length:" lines) is for nobody.
 size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 
+size_t Collect(char* bytes, size_t size, size_t count, void* data) {
+  static_cast<std::string*>(data)->append(bytes, size * count);
+  return size * count;
+}
+
 class CurlSite : public RemoteSite {
  public:
   CurlSite(const Destination& destination, std::string home)
-      : destination_(destination), home_(std::move(home)), curl_(curl_easy_init()) {}
+      : destination_(destination),
+        home_(std::move(home)),
+        netrc_(JoinPath(home_, ".netrc")),
+        curl_(curl_easy_init()) {}
   ~CurlSite() override { curl_easy_cleanup(curl_); }
   CurlSite(const CurlSite&) = delete;
   CurlSite& operator=(const CurlSite&) = delete;
@@ -114,19 +126,47 @@ class CurlSite : public RemoteSite {
     curl_easy_setopt(curl_, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(content.size()));
     curl_easy_setopt(curl_, CURLOPT_FTP_CREATE_MISSING_DIRS, CURLFTP_CREATE_DIR_RETRY);
     CommandList rename;
-    if (sftp()) {
-      rename.Add("rename " + Quoted(destination_.folder + part) + " " +
-                 Quoted(destination_.folder + name));
-    } else {
-      // After the upload the FTP session stands in the destination folder.
-      rename.Add("RNFR " + part);
-      rename.Add("RNTO " + name);
-    }
+    for (const std::string& command : RenameCommands(part, name)) rename.Add(command);
     curl_easy_setopt(curl_, CURLOPT_POSTQUOTE, rename.get());
     CURLcode code = curl_easy_perform(curl_);
     if (code == CURLE_QUOTE_ERROR && sftp()) return ReplaceAside(name, part, err);
     if (code != CURLE_OK) {
       *err = Describe(code, "cannot send", name);
+      if (code == CURLE_QUOTE_ERROR) InFolder({RemoveCommand(part)}, nullptr);
+      return false;
+    }
+    return true;
+  }
+
+  bool SweepLeftovers(Failure* err) override {
+    std::vector<std::string> names;
+    CURLcode code = InFolder({}, &names);
+    // A folder not made yet holds nothing to sweep.
+    if (code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_REMOTE_ACCESS_DENIED) return true;
+    if (code != CURLE_OK) {
+      *err = Describe(code, "cannot list", destination_.folder);
+      return false;
+    }
+    std::vector<std::string> commands;
+    std::set<std::string> present(names.begin(), names.end());
+    for (const std::string& leftover : names) {
+      std::string name;
+      bool aside = false;
+      if (!IsLeftoverName(leftover, &name, &aside)) continue;
+      // An old copy whose page is missing is the page itself, cut off by a run that stopped
+      // between the two renames: it goes back under its name.
+      if (aside && !present.contains(name)) {
+        for (std::string& command : RenameCommands(leftover, name)) commands.push_back(command);
+        present.insert(name);
+      } else {
+        commands.push_back(RemoveCommand(leftover));
+      }
+    }
+    if (commands.empty()) return true;
+    code = InFolder(commands, nullptr);
+    if (code != CURLE_OK) {
+      *err =
+          Describe(code, "cannot remove the temporaries of an earlier run in", destination_.folder);
       return false;
     }
     return true;
@@ -135,25 +175,60 @@ class CurlSite : public RemoteSite {
  private:
   bool sftp() const { return destination_.scheme == Destination::Scheme::kSftp; }
 
-  // Most SFTP servers rename only onto a free name. The old copy then steps aside for the new
-  // one and goes: a visitor may find the page missing for that moment, never half written.
-  bool ReplaceAside(const std::string& name, const std::string& part, Failure* err) {
-    std::string old = destination_.folder + "." + name + ".old";
-    Prepare(name);
-    CommandList commands;
-    commands.Add("*rm " + Quoted(old));  // left by a run cut short here
-    commands.Add("rename " + Quoted(destination_.folder + name) + " " + Quoted(old));
-    commands.Add("rename " + Quoted(destination_.folder + part) + " " +
-                 Quoted(destination_.folder + name));
-    commands.Add("*rm " + Quoted(old));
-    curl_easy_setopt(curl_, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(curl_, CURLOPT_QUOTE, commands.get());
+  // SFTP commands name whole paths; FTP ones run in the destination folder, where the session
+  // stands after the request.
+  std::string PathOf(const std::string& name) const {
+    return sftp() ? Quoted(destination_.folder + name) : name;
+  }
+  std::vector<std::string> RenameCommands(const std::string& from, const std::string& to) const {
+    if (sftp()) return {"rename " + PathOf(from) + " " + PathOf(to)};
+    return {"RNFR " + from, "RNTO " + to};
+  }
+  // A removal whose failure is not one: the file may be gone already.
+  std::string RemoveCommand(const std::string& name) const {
+    return (sftp() ? "*rm " : "*DELE ") + PathOf(name);
+  }
+
+  // Runs commands on the destination folder, in a request that lists the folder's names into
+  // *names when that is asked for.
+  CURLcode InFolder(const std::vector<std::string>& commands, std::vector<std::string>* names) {
+    Prepare("");
+    std::string listing;
+    curl_easy_setopt(curl_, CURLOPT_DIRLISTONLY, 1L);
+    curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, Collect);
+    curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &listing);
+    CommandList list;
+    for (const std::string& command : commands) list.Add(command);
+    curl_easy_setopt(curl_, sftp() ? CURLOPT_QUOTE : CURLOPT_POSTQUOTE, list.get());
     CURLcode code = curl_easy_perform(curl_);
-    if (code != CURLE_OK) {
-      *err = Describe(code, "cannot put in place", name);
-      return false;
+    if (names != nullptr) {
+      names->clear();
+      for (std::string_view line : SplitLines(listing)) {
+        if (!line.empty()) names->emplace_back(line);
+      }
     }
-    return true;
+    return code;
+  }
+
+  // Most SFTP servers rename only onto a free name. The old copy then steps aside for the new
+  // one and goes: a visitor may find the page missing for that moment, never half written. When
+  // the new copy cannot take the name, the old one comes back, so that the site keeps a page.
+  bool ReplaceAside(const std::string& name, const std::string& part, Failure* err) {
+    std::string old = AsideNameOf(name);
+    CURLcode code = InFolder(RenameCommands(name, old), nullptr);
+    if (code == CURLE_OK) {
+      code = InFolder(RenameCommands(part, name), nullptr);
+      if (code == CURLE_OK) {
+        InFolder({RemoveCommand(old)}, nullptr);  // else the next run's sweep removes it
+        return true;
+      }
+      *err = Describe(code, "cannot put in place", name);
+      InFolder(RenameCommands(old, name), nullptr);  // else the next run's sweep puts it back
+    } else {
+      *err = Describe(code, "cannot put in place", name);
+    }
+    InFolder({RemoveCommand(part)}, nullptr);
+    return false;
   }
 
   static int CheckHostKey(CURL*, const curl_khkey*, const curl_khkey*, curl_khmatch match,
@@ -184,16 +259,20 @@ class CurlSite : public RemoteSite {
     if (!password.empty()) {
       curl_easy_setopt(curl_, CURLOPT_USERNAME, destination_.user.c_str());
       curl_easy_setopt(curl_, CURLOPT_PASSWORD, password.c_str());
-    } else {
+    } else if (!home_.empty()) {
+      // The very file whose permissions were checked; without HOME none was, and none is read.
       curl_easy_setopt(curl_, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_OPTIONAL));
+      curl_easy_setopt(curl_, CURLOPT_NETRC_FILE, netrc_.c_str());
     }
     if (sftp()) {
       PrepareSsh();
     } else {
-      curl_easy_setopt(
-          curl_, CURLOPT_USE_SSL,
-          static_cast<long>(destination_.scheme == Destination::Scheme::kFtps ? CURLUSESSL_ALL
-                                                                              : CURLUSESSL_TRY));
+      // The password goes in clear only where the user said it may: ftp:// asks for TLS as
+      // ftps:// does, so that a server offering none, or a man in the middle stripping the
+      // offer, ends the run before the login.
+      bool plain = destination_.scheme == Destination::Scheme::kFtp && destination_.allow_plain_ftp;
+      curl_easy_setopt(curl_, CURLOPT_USE_SSL,
+                       static_cast<long>(plain ? CURLUSESSL_TRY : CURLUSESSL_ALL));
       curl_easy_setopt(curl_, CURLOPT_SERVER_RESPONSE_TIMEOUT, kStallSeconds);
       std::string ca_file = EnvironmentValue(kCaFileVariable);
       if (!ca_file.empty()) curl_easy_setopt(curl_, CURLOPT_CAINFO, ca_file.c_str());
@@ -247,6 +326,14 @@ class CurlSite : public RemoteSite {
                   "the password in ~/.netrc or in " + std::string(kPasswordVariable),
               ""};
     }
+    if (code == CURLE_USE_SSL_FAILED) {
+      return {kRemoteRefusedError,
+              server +
+                  " offers no TLS: nothing was sent, and the password was not. ftp:// "
+                  "sends only over TLS; --allow-plain-ftp lets the password travel "
+                  "unencrypted",
+              ""};
+    }
     std::string reason = error_[0] != '\0' ? error_ : curl_easy_strerror(code);
     return {kRemoteIoError,
             "Cannot publish to " + destination_.url + ": " + std::string(what) + " " + name + ": " +
@@ -255,7 +342,7 @@ class CurlSite : public RemoteSite {
   }
 
   Destination destination_;
-  std::string home_;
+  std::string home_, netrc_;
   CURL* curl_;
   char error_[CURL_ERROR_SIZE] = {};
   curl_khmatch key_match_ = CURLKHMATCH_OK;
@@ -270,6 +357,23 @@ std::unique_ptr<RemoteSite> OpenNetworkSite(const Destination& destination, Fail
   if (destination.scheme == Destination::Scheme::kSftp && home.empty()) {
     *err = {kRemoteRefusedError, "HOME is not set: cannot find ~/.ssh/known_hosts", ""};
     return nullptr;
+  }
+  // As ssh refuses a private key others may read, a password file others may read is refused
+  // before libcurl reads it: the password may be known already, and must be changed.
+  if (EnvironmentValue(kPasswordVariable).empty() && !home.empty()) {
+    std::string netrc = JoinPath(home, ".netrc");
+    std::error_code error;
+    auto permissions = std::filesystem::status(netrc, error).permissions();
+    using std::filesystem::perms;
+    if (!error && (permissions & (perms::group_all | perms::others_all)) != perms::none) {
+      *err = {kRemoteRefusedError,
+              netrc +
+                  " may be read or changed by other users: nothing was sent. Make it yours "
+                  "alone (chmod 600 " +
+                  netrc + ") and change the password it holds",
+              netrc};
+      return nullptr;
+    }
   }
   auto site = std::make_unique<CurlSite>(destination, home);
   if (!initialised || !site->ready()) {

@@ -22,12 +22,21 @@ class RemoteSite {
   /// Sends content under a temporary name, then renames it over name; makes the folder when
   /// missing.
   virtual bool Put(const std::string& name, std::string_view content, Failure* err) = 0;
+  /// Removes the temporaries that an earlier run cut short left in the folder, and puts back a
+  /// page it had moved aside; touches no other name.
+  virtual bool SweepLeftovers(Failure*) { return true; }
 };
 
 /// A site reached over the network (sftp, ftp, ftps); null with the reason when it cannot be.
 std::unique_ptr<RemoteSite> OpenNetworkSite(const Destination& destination, Failure* err);
 
-/// The temporary name that a file is sent under before it is renamed into place.
+/// The temporary name that a file is sent under before it is renamed into place: hidden, and
+/// with this process's id and a count in it, so that it is never a name of the site owner's.
 std::string UploadNameOf(std::string_view name);
+/// The name that a file's old copy steps aside to while its new copy is renamed into place.
+std::string AsideNameOf(std::string_view name);
+/// For a name that UploadNameOf or AsideNameOf made, the file's name and whether it is an old
+/// copy set aside; false for any other name.
+bool IsLeftoverName(std::string_view leftover, std::string* name, bool* aside);
 
 }  // namespace gamefold

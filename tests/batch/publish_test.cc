@@ -16,8 +16,9 @@
 
 #include "batch/batch.h"
 #include "core/folder_listing.h"
-#include "core/game_day.h"
 #include "core/folder_lock.h"
+#include "core/game_day.h"
+#include "core/text_file.h"
 #include "support/boxscores.h"
 #include "support/temp_dir.h"
 
@@ -218,7 +219,15 @@ class WatchTest : public PublishTest, public ::testing::WithParamInterface<bool>
       ::execv(argv[0], argv.data());
       ::_exit(127);
     }
+    started_ = pid;
     return pid;
+  }
+  // A watch that a failed test left running is stopped with it.
+  void TearDown() override {
+    if (started_ > 0 && ::waitpid(started_, nullptr, WNOHANG) == 0) {
+      ::kill(started_, SIGKILL);
+      ::waitpid(started_, nullptr, 0);
+    }
   }
 
   // Waits at most 15 s for what.
@@ -240,6 +249,7 @@ class WatchTest : public PublishTest, public ::testing::WithParamInterface<bool>
   }
 
   TempDir logs_;
+  pid_t started_ = -1;
 };
 
 TEST_P(WatchTest, PublishesADayOnlyAfterItsFilesSettle) {
@@ -273,6 +283,53 @@ TEST_P(WatchTest, PublishesADayOnlyAfterItsFilesSettle) {
   json second = json::parse(reports.substr(reports.find('\n') + 1));
   EXPECT_EQ(second["days"], json({"20080405"}));
   for (const std::string& name : AllEntries(out_.path())) EXPECT_NE('.', name[0]) << name;
+}
+
+// What failed stays due with no boxscore changing: a day whose page name a folder took, then
+// the publishing after it, each tried again after a pause that follows --settle and doubles.
+TEST_P(WatchTest, RetriesAFailedDayAndAFailedPublishWithAGrowingPause) {
+  std::filesystem::create_directory(PagePath("20080402"));
+  std::string site = logs_ / "site";
+  WriteBytes(site, "a file where the site's folder should be");
+  std::vector<std::string> options = {"--all", "--settle", "0.4", "--publish", "file://" + site};
+  if (GetParam()) options.insert(options.end(), {"--poll", "0.2"});
+  pid_t pid = Start(options);
+  ASSERT_TRUE(Within([&] { return Runs() >= 1; }));
+  std::filesystem::remove(PagePath("20080402"));
+  ASSERT_TRUE(Within([&] { return std::filesystem::is_regular_file(PagePath("20080402")); }));
+  ASSERT_TRUE(Within([&] { return Runs() >= 2; }));
+  std::filesystem::remove(site);
+  ASSERT_TRUE(Within([&] { return std::filesystem::exists(site + "/GamesOf20080402.htm"); }));
+  ASSERT_TRUE(Within([&] { return Runs() >= 3; }));
+  ASSERT_EQ(0, ::kill(pid, SIGTERM));
+  int status = 0;
+  ASSERT_TRUE(Within([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }));
+  std::string log = ReadBytes(logs_ / "stderr");
+  // The first run, and then one retry a run, until the day is done and then the publishing.
+  std::vector<std::string> lines;
+  for (std::string_view line : SplitLines(log)) {
+    if (line.starts_with("watch: ")) lines.emplace_back(line);
+  }
+  ASSERT_GE(lines.size(), 3u) << log;
+  EXPECT_TRUE(lines[0].ends_with(", 1 failed, next try in 1.2 s")) << log;
+  EXPECT_NE(lines[1].find(", retry 1, next try in 2.4 s"), std::string::npos) << log;
+  EXPECT_NE(lines.back().find(" 0 failed, retry "), std::string::npos) << log;
+  EXPECT_EQ(ReadBytes(site + "/GamesIndex.htm"), ReadBytes(out_ / kIndexPageName));
+}
+
+// Without file events too, watch ends with a failure when its input folder goes, so that a
+// service manager starts it again once the folder is back.
+TEST_P(WatchTest, EndsWithAFailureWhenItsInputFolderGoes) {
+  std::vector<std::string> options;
+  if (GetParam()) options = {"--poll", "0.2"};
+  pid_t pid = Start(options);
+  ASSERT_TRUE(Within([&] { return Runs() >= 1; }));
+  std::filesystem::remove_all(in_.path());
+  int status = 0;
+  ASSERT_TRUE(Within([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitFailure) << status;
+  EXPECT_NE(ReadBytes(logs_ / "stderr").find("cannot watch " + in_.path()), std::string::npos)
+      << ReadBytes(logs_ / "stderr");
 }
 
 INSTANTIATE_TEST_SUITE_P(FileEventsAndPolling, WatchTest, ::testing::Bool());

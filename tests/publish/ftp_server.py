@@ -2,13 +2,14 @@
 """A throwaway FTP server with explicit TLS for the publish tests: one account, one folder,
 bound to 127.0.0.1 only. Makes a self-signed certificate for 127.0.0.1 in CERT_DIR (cert.pem,
 which the client is told to trust), then prints the port it listens on and serves until killed.
-Usage: ftp_server.py ROOT USER PASSWORD CERT_DIR [PORT]"""
+With "plain" after PORT it offers no TLS at all, as an old host or a man in the middle would.
+Usage: ftp_server.py ROOT USER PASSWORD CERT_DIR [PORT [plain]]"""
 
 import sys
 
 from OpenSSL import SSL, crypto
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+from pyftpdlib.handlers import FTPHandler, TLS_DTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -53,6 +54,12 @@ def main():
         make_certificate(cert_dir)
     authorizer = DummyAuthorizer()
     authorizer.add_user(user, password, root, perm="elradfmw")
+    if len(sys.argv) > 6 and sys.argv[6] == "plain":
+        FTPHandler.authorizer = authorizer
+        server = FTPServer(("127.0.0.1", port), FTPHandler)
+        print(server.socket.getsockname()[1], flush=True)
+        server.serve_forever(timeout=0.2)
+        return
     handler = TLS_FTPHandler
     handler.certfile = cert_dir + "/cert.pem"
     handler.keyfile = cert_dir + "/key.pem"
