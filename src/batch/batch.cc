@@ -579,6 +579,12 @@ bool PublishPass(Run* run, std::ostream& out) {
   run->report.dry_run = command.dry_run;
   run->report.sent = result.sent;
   run->report.current = result.unchanged;
+  // Told even with --quiet: a file the user meant for the site did not go.
+  for (const SkippedFile& skipped : result.skipped) {
+    run->err << "publish: skipped " << PrintableName(skipped.name) << ": " << skipped.reason
+             << '\n';
+    run->report.skipped.push_back(skipped.name);
+  }
   if (command.dry_run && !command.report_json) {
     std::string text;
     for (const std::string& name : result.sent) text.append(name).append("\n");
@@ -587,7 +593,7 @@ bool PublishPass(Run* run, std::ostream& out) {
   for (const Failure& failure : result.failures) run->Fail(failure);
   if (!done && !result.sent.empty()) {
     run->err << "Sent before the failure:";
-    for (const std::string& name : result.sent) run->err << ' ' << name;
+    for (const std::string& name : result.sent) run->err << ' ' << PrintableName(name);
     run->err << '\n';
   }
   if (done && !command.dry_run) {
