@@ -74,7 +74,7 @@ enum class Links { kFollow, kRefuse };
 /// Reads a whole file's bytes in binary, never waiting on the file (a FIFO); false with
 /// *errnum on a missing or unreadable file and on anything that is not a regular file: EISDIR
 /// for a folder, EINVAL for a FIFO, socket or device, ELOOP for a link with Links::kRefuse (on
-/// Windows any reparse point).
+/// Windows a symbolic link or junction; a cloud file is read as the file it stands for).
 bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum,
                    Links links = Links::kFollow);
 

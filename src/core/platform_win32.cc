@@ -297,11 +297,21 @@ HANDLE OpenForReading(const std::wstring& path, DWORD flags, int* errnum) {
   return file;
 }
 
-// True for a link, a junction or any other reparse point: the name leads elsewhere.
+// True for any reparse point, opened itself with FILE_FLAG_OPEN_REPARSE_POINT.
 bool IsReparsePoint(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info{};
   return ::GetFileInformationByHandle(file, &info) != 0 &&
          (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// True for a reparse point whose name leads elsewhere: a symbolic link, a junction. Others (a
+// cloud or deduplicated file) are the file itself, read through their driver. Unknown counts
+// as a link.
+bool IsNameSurrogate(HANDLE file) {
+  FILE_ATTRIBUTE_TAG_INFO info{};
+  if (!::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &info, sizeof info)) return true;
+  return (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         IsReparseTagNameSurrogate(info.ReparseTag);
 }
 
 // The path of what the handle opened, every link resolved; empty when it cannot be told.
@@ -328,9 +338,15 @@ bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnu
   HANDLE file = OpenForReading(wide, refuse_links ? FILE_FLAG_OPEN_REPARSE_POINT : 0, errnum);
   if (file == INVALID_HANDLE_VALUE) return false;
   if (refuse_links && IsReparsePoint(file)) {
+    bool link = IsNameSurrogate(file);
     ::CloseHandle(file);
-    *errnum = ELOOP;
-    return false;
+    if (link) {
+      *errnum = ELOOP;
+      return false;
+    }
+    // Opened itself, a cloud file would give its stub: its bytes come through its driver.
+    file = OpenForReading(wide, 0, errnum);
+    if (file == INVALID_HANDLE_VALUE) return false;
   }
   return ReadOpenFile(file, bytes, errnum);
 }
@@ -597,10 +613,11 @@ FileLock::Outcome FileLock::TryLock(const std::string& path, int* errnum) {
     return Outcome::kRefused;
   }
   BY_HANDLE_FILE_INFORMATION info{};
-  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+  bool link = IsReparsePoint(file) && IsNameSurrogate(file);
+  if (link || ::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     ::CloseHandle(file);
-    *errnum = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? ELOOP : EINVAL;
+    *errnum = link ? ELOOP : EINVAL;
     return Outcome::kRefused;
   }
   OVERLAPPED from_start{};
