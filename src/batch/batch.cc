@@ -290,10 +290,11 @@ bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& comma
                         bool counts = true) {
   switch (result.end) {
     case CatalogueResult::End::kNoBoxscores:
-      notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
+      notes << "No boxscore files (*.BOX) in " << PrintableName(command.input_folder)
+          << ": no days listed\n";
       return true;
     case CatalogueResult::End::kFileError:
-      notes << "File Error in Boxes " << first_input_name
+      notes << "File Error in Boxes " << PrintableName(first_input_name)
             << ": the first boxscore name is not 17 characters long, so no days are listed\n";
       return true;
     case CatalogueResult::End::kFailed:
@@ -330,7 +331,8 @@ std::vector<std::string> AllDays(const BatchCommand& command,
     if (IsDayKey(DayKeyOf(name))) keys.emplace(DayKeyOf(name));
   }
   if (input_names.empty()) {
-    notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
+    notes << "No boxscore files (*.BOX) in " << PrintableName(command.input_folder)
+          << ": no days listed\n";
   }
   return {keys.begin(), keys.end()};
 }

@@ -120,6 +120,17 @@ TEST_F(LocalSafetyTest, PublishSendsOnlyOurOwnRegularFiles) {
   EXPECT_EQ(4u, Count(run.err, "publish: skipped ")) << run.err;
 }
 
+// A name is printed with its control bytes escaped: it can neither split the message's line
+// nor send the terminal an escape sequence.
+TEST_F(LocalSafetyTest, NamesInMessagesShowControlBytesEscaped) {
+  TempDir odd;
+  WriteBytes(odd / "\x1b[2J\n.BOX", "");
+  Outcome run = Batch({"list", odd.path(), out_.path()});
+  EXPECT_EQ("File Error in Boxes \\x1b[2J\\n.BOX: the first boxscore name is not 17 characters "
+            "long, so no days are listed\n",
+            run.err);
+}
+
 TEST_F(LocalSafetyTest, OneBadStateLineDropsOnlyItself) {
   ASSERT_EQ(kExitSuccess, Batch({"process", "--all", in_.path(), out_.path()}).status);
   ASSERT_EQ(kExitSuccess, Publish().status);
