@@ -291,7 +291,7 @@ bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& comma
   switch (result.end) {
     case CatalogueResult::End::kNoBoxscores:
       notes << "No boxscore files (*.BOX) in " << PrintableName(command.input_folder)
-          << ": no days listed\n";
+            << ": no days listed\n";
       return true;
     case CatalogueResult::End::kFileError:
       notes << "File Error in Boxes " << PrintableName(first_input_name)

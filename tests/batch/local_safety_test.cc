@@ -126,9 +126,10 @@ TEST_F(LocalSafetyTest, NamesInMessagesShowControlBytesEscaped) {
   TempDir odd;
   WriteBytes(odd / "\x1b[2J\n.BOX", "");
   Outcome run = Batch({"list", odd.path(), out_.path()});
-  EXPECT_EQ("File Error in Boxes \\x1b[2J\\n.BOX: the first boxscore name is not 17 characters "
-            "long, so no days are listed\n",
-            run.err);
+  EXPECT_EQ(
+      "File Error in Boxes \\x1b[2J\\n.BOX: the first boxscore name is not 17 characters "
+      "long, so no days are listed\n",
+      run.err);
 }
 
 TEST_F(LocalSafetyTest, OneBadStateLineDropsOnlyItself) {

@@ -97,9 +97,9 @@ TEST(TextFile, RemovesTemporariesOnlyOfProcessesThatAreGone) {
   std::vector<std::string> ours = {".GamesIndex.htm.tmp" + gone_text + "-7",
                                    "..gamefold-publish.tmp" + gone_text + "-2",
                                    ".vuzad.css.tmp" + gone_text + "-0"};
-  for (const std::string& name : {".gamefold-publish.tmp" + gone_text + "-2",
-                                  "..gamefold-publishx.tmp" + gone_text + "-2",
-                                  ".vuzad.cssx.tmp" + gone_text + "-0"}) {
+  for (const std::string& name :
+       {".gamefold-publish.tmp" + gone_text + "-2", "..gamefold-publishx.tmp" + gone_text + "-2",
+        ".vuzad.cssx.tmp" + gone_text + "-0"}) {
     lookalikes.push_back(name);
   }
   for (const std::string& name : lookalikes) WriteBytes(dir / name, "x");
