@@ -6,7 +6,8 @@
 //    write) against the floor of a fresh run;
 //  - `process --durable` against the floor, and its cost over the plain run;
 //  - `list` on a folder of 50,000 boxscore names against `ls -f` of that folder;
-//  - the peak memory of the full-season run, and of a half-season run beside it.
+//  - the peak memory of the full-season run, and of a half-season run beside it;
+//  - the peak memory of publishing the full season's pages to a folder.
 // Usage: batch_bench [--short] [FOLDER]; the data goes into FOLDER, by default a fresh temporary
 // folder, which is removed at the end. --short runs every job once on a few days: it shows that
 // the benchmark builds and runs (as CI does) and measures nothing worth reading.
@@ -146,6 +147,13 @@ int main(int argc, char** argv) {
       Compare({batch, "list", names, empty}, {"ls", "-f", names}, plan.list_runs, [] {});
   FreshFolder(out);
   Measure half_run = RunProgram({batch, "process", "--content", "3", "--index", half, out});
+  // A whole season's pages sent to a folder: one file's bytes held at a time.
+  std::fprintf(stderr, "batch_bench: publish, once\n");
+  FreshFolder(out);
+  RunProgram({batch, "process", "--content", "3", "--index", season, out});
+  const std::string site = root + "/site";
+  FreshFolder(site);
+  Measure publish = RunProgram({batch, "publish", out, "file://" + site + "/"});
 
   std::printf("Machine: %s\n", bench::Machine().c_str());
   if (short_run) std::printf("Short run: a few days, once each; the figures mean nothing.\n");
@@ -163,6 +171,8 @@ int main(int argc, char** argv) {
               "< 30 MB", Verdict(process.peak_mb < kMemoryTargetMb));
   std::printf("%-42s %9.1f MB %43s %s\n", "peak memory, half season (90 days)", half_run.peak_mb,
               "not growing", Verdict(process.peak_mb <= half_run.peak_mb + kMemoryGrowthMb));
+  std::printf("%-42s %9.1f MB %43s %s\n", "peak memory, publish of the full season",
+              publish.peak_mb, "< 30 MB", Verdict(publish.peak_mb < kMemoryTargetMb));
 
   if (argc <= 1) std::filesystem::remove_all(root);
   return 0;

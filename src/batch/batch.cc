@@ -310,12 +310,13 @@ bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& comma
                         bool counts = true) {
   switch (result.end) {
     case CatalogueResult::End::kNoBoxscores:
-      notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
+      notes << "No boxscore files (*.BOX) in " << PrintableName(command.input_folder)
+            << ": no days listed\n";
       return true;
     case CatalogueResult::End::kFileError: {
       std::string path = JoinPath(command.input_folder, first_input_name);
       *failure = {kBadFirstNameNumber,
-                  "File Error in Boxes " + path +
+                  "File Error in Boxes " + PrintableName(path) +
                       ": the first boxscore name is not 17 characters long, so no days are listed",
                   path};
       return false;
@@ -354,7 +355,8 @@ std::vector<std::string> AllDays(const BatchCommand& command,
     if (IsDayKey(DayKeyOf(name))) keys.emplace(DayKeyOf(name));
   }
   if (input_names.empty()) {
-    notes << "No boxscore files (*.BOX) in " << command.input_folder << ": no days listed\n";
+    notes << "No boxscore files (*.BOX) in " << PrintableName(command.input_folder)
+          << ": no days listed\n";
   }
   return {keys.begin(), keys.end()};
 }
@@ -658,6 +660,12 @@ bool PublishPass(Run* run, std::ostream& out) {
   run->report.dry_run = command.dry_run;
   run->report.sent = result.sent;
   run->report.current = result.unchanged;
+  // Told even with --quiet: a file the user meant for the site did not go.
+  for (const SkippedFile& skipped : result.skipped) {
+    run->err << "publish: skipped " << PrintableName(skipped.name) << ": " << skipped.reason
+             << '\n';
+    run->report.skipped.push_back(skipped.name);
+  }
   if (command.dry_run && !command.report_json) {
     std::string text;
     for (const std::string& name : result.sent) text.append(name).append("\n");
@@ -670,7 +678,7 @@ bool PublishPass(Run* run, std::ostream& out) {
   for (const Failure& failure : result.failures) run->Fail(failure);
   if (!done && !result.sent.empty()) {
     run->err << "Sent before the failure:";
-    for (const std::string& name : result.sent) run->err << ' ' << name;
+    for (const std::string& name : result.sent) run->err << ' ' << PrintableName(name);
     run->err << '\n';
   }
   if (done && !command.dry_run) {

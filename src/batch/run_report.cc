@@ -61,7 +61,8 @@ std::string ReportJson(const RunReport& report) {
     object["publish"] = {{"destination", report.destination},
                          {"dry_run", report.dry_run},
                          {"sent", Names(report.sent)},
-                         {"unchanged", Names(report.current)}};
+                         {"unchanged", Names(report.current)},
+                         {"skipped", Names(report.skipped)}};
   }
   // A message names its file too, and is for people: bad bytes there become U+FFFD.
   return object.dump(-1, ' ', false, json::error_handler_t::replace);

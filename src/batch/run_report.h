@@ -21,6 +21,7 @@ struct RunReport {
   bool dry_run = false;                   // publish --dry-run: sent lists what would go
   std::vector<std::string> sent = {};     // files of the output folder sent to destination
   std::vector<std::string> current = {};  // files destination already held
+  std::vector<std::string> skipped = {};  // files of the output folder publish would not send
 };
 
 /// The report as one line of JSON. A name that is not valid UTF-8 becomes an object

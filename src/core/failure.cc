@@ -22,10 +22,33 @@ int ErrorNumberOf(int errnum) {
 
 }  // namespace
 
+std::string PrintableName(std::string_view name) {
+  std::string printable;
+  printable.reserve(name.size());
+  for (char c : name) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7f) {
+      printable.push_back(c);
+    } else if (c == '\n') {
+      printable.append("\\n");
+    } else if (c == '\r') {
+      printable.append("\\r");
+    } else if (c == '\t') {
+      printable.append("\\t");
+    } else {
+      static constexpr char kHex[] = "0123456789abcdef";
+      printable.append("\\x").push_back(kHex[byte >> 4]);
+      printable.push_back(kHex[byte & 15]);
+    }
+  }
+  return printable;
+}
+
 Failure FailureFromErrno(int errnum, std::string_view what, std::string_view path) {
   Failure failure;
   failure.number = ErrorNumberOf(errnum);
-  failure.description.append(what).append(" ").append(platform::NativePath(path)).append(": ");
+  failure.description.append(what).append(" ").append(PrintableName(platform::NativePath(path)));
+  failure.description.append(": ");
   failure.description.append(platform::ErrorText(errnum));
   failure.path = std::string(path);
   return failure;

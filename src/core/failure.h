@@ -15,6 +15,11 @@ struct Failure {
   std::string path = {};  // the file or folder at fault, when one is; also named in description
 };
 
+/// name as a message may show it: each control byte written as an escape (\n, \r, \t, \x1b),
+/// so that a hostile file name can neither break a message's line nor steer a terminal. Other
+/// bytes stay as they are.
+std::string PrintableName(std::string_view name);
+
 /// Builds the failure for a system call that failed with errnum while doing `what` on path,
 /// e.g. FailureFromErrno(EACCES, "cannot write", "/web/GamesOf20080406.htm").
 Failure FailureFromErrno(int errnum, std::string_view what, std::string_view path);

@@ -19,8 +19,9 @@ class FolderLock {
   /// Takes the lock, waiting up to wait_seconds while another run holds it; false with a
   /// failure naming the folder when it stays held. A folder where the lock file cannot be made
   /// (read-only, missing) is taken without a lock: nothing can be written there, and the write
-  /// itself reports why. waiting, when given, runs once before the wait begins: only when
-  /// another run holds the lock.
+  /// itself reports why. In a folder that takes files, a lock file that cannot be had (a link,
+  /// a folder, another user's file) fails at once, naming it. waiting, when given, runs once
+  /// before the wait begins: only when another run holds the lock.
   bool Acquire(const std::string& folder, double wait_seconds, Failure* err,
                const std::function<void()>& waiting = {});
   void Release() { lock_.Unlock(); }

@@ -30,6 +30,10 @@ inline constexpr int kFirstDayIndex = 101;
 inline constexpr int kLastDayIndex = 1231;
 /// The name of the month-calendar index page.
 inline constexpr std::string_view kIndexPageName = "GamesIndex.htm";
+/// The style sheet that the pages link to; the user's, sent along by publish.
+inline constexpr std::string_view kStyleSheetName = "vuzad.css";
+/// The file in the output folder that remembers what publish sent where.
+inline constexpr std::string_view kPublishStateName = ".gamefold-publish";
 /// The listing patterns of the two folders.
 inline constexpr std::string_view kBoxscorePattern = "*.BOX";
 inline constexpr std::string_view kDayPagePattern = "GamesOf*.*";

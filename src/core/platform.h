@@ -65,9 +65,23 @@ class FolderReader {
 /// What path is, following links.
 EntryKind KindOfPath(const std::string& path);
 
-/// Reads a whole file's bytes in binary; false with *errnum on a missing or unreadable file and
-/// on anything that is not a regular file (EISDIR for a folder).
-bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum);
+/// True when path itself, not what a link there leads to, is a FIFO, a socket or a device.
+bool IsSpecialFile(const std::string& path);
+
+/// Whether a read goes through a link at the path's last name.
+enum class Links { kFollow, kRefuse };
+
+/// Reads a whole file's bytes in binary, never waiting on the file (a FIFO); false with
+/// *errnum on a missing or unreadable file and on anything that is not a regular file: EISDIR
+/// for a folder, EINVAL for a FIFO, socket or device, ELOOP for a link with Links::kRefuse (on
+/// Windows a symbolic link or junction; a cloud file is read as the file it stands for).
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum,
+                   Links links = Links::kFollow);
+
+/// As ReadFileBytes for folder's entry name, which may be a link only to a regular file inside
+/// folder (at any depth): EXDEV for a link leading out of it.
+bool ReadFileInFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
+                      int* errnum);
 
 /// Creates a file that must not exist yet (EEXIST otherwise), writes content in binary and
 /// closes it. On a failure after the creation the file stays, for the caller to remove.
@@ -134,16 +148,18 @@ std::vector<std::string> DriveRoots();
 /// An exclusive lock on a lock file, through which the writers of one folder take turns.
 class FileLock {
  public:
-  enum class Outcome { kTaken, kBusy, kUnavailable };
+  enum class Outcome { kTaken, kBusy, kUnavailable, kRefused };
   FileLock();
   ~FileLock();
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  /// Opens path, creating it, and tries once to lock it without waiting: kBusy while another
-  /// holds it, kUnavailable where the file cannot be made or locked (a read-only folder, a
-  /// share without locks).
-  Outcome TryLock(const std::string& path);
+  /// Opens path, creating it without following a link there, and tries once to lock it
+  /// without waiting: kBusy while another holds it; kUnavailable where no file can be made or
+  /// locked (a read-only or missing folder, a share without locks); kRefused with *errnum where
+  /// the folder takes files but path cannot be the lock: a link (ELOOP), a folder (EISDIR), no
+  /// regular file (EINVAL), a file this user may not open (EACCES).
+  Outcome TryLock(const std::string& path, int* errnum);
   /// Lets go; first removes the lock file where no waiter can be fooled by that (not on
   /// Windows, where a waiter may hold the file open).
   void Unlock();

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -115,17 +116,25 @@ EntryKind KindOfPath(const std::string& path) {
   return KindOfMode(info.st_mode);
 }
 
-bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum) {
-  bytes->clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+bool IsSpecialFile(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode) &&
+         !S_ISLNK(info.st_mode);
+}
+
+namespace {
+
+// Reads the regular file open at fd to its end and closes fd; anything else is refused:
+// EISDIR for a folder, EINVAL for a FIFO, a socket or a device.
+bool ReadOpenFile(int fd, std::vector<char>* bytes, int* errnum) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
     *errnum = errno;
+    ::close(fd);
     return false;
   }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    *errnum = S_ISDIR(info.st_mode) ? EISDIR : errno;
-    if (*errnum == 0) *errnum = EINVAL;
+  if (!S_ISREG(info.st_mode)) {
+    *errnum = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     ::close(fd);
     return false;
   }
@@ -148,6 +157,58 @@ bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnu
   ::close(fd);
   bytes->resize(filled);
   return true;
+}
+
+// O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer that never comes.
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
+// The absolute path without links that path leads to; "" with *errnum when it leads nowhere.
+std::string RealPath(const std::string& path, int* errnum) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) {
+    *errnum = errno;
+    return "";
+  }
+  std::string resolved = real;
+  std::free(real);
+  return resolved;
+}
+
+}  // namespace
+
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum, Links links) {
+  bytes->clear();
+  int fd = ::open(path.c_str(), kReadFlags | (links == Links::kRefuse ? O_NOFOLLOW : 0));
+  if (fd < 0) {
+    *errnum = errno;
+    return false;
+  }
+  return ReadOpenFile(fd, bytes, errnum);
+}
+
+bool ReadFileInFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
+                      int* errnum) {
+  bytes->clear();
+  std::string path = folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+  int fd = ::open(path.c_str(), kReadFlags | O_NOFOLLOW);
+  if (fd < 0 && errno == ELOOP) {
+    // A link: followed only to a file inside the folder, whatever links lie on the way.
+    std::string target = RealPath(path, errnum);
+    if (target.empty()) return false;
+    std::string base = RealPath(folder.empty() ? "." : folder, errnum);
+    if (base.empty()) return false;
+    if (base.back() != '/') base += '/';
+    if (!target.starts_with(base)) {
+      *errnum = EXDEV;
+      return false;
+    }
+    fd = ::open(target.c_str(), kReadFlags | O_NOFOLLOW);
+  }
+  if (fd < 0) {
+    *errnum = errno;
+    return false;
+  }
+  return ReadOpenFile(fd, bytes, errnum);
 }
 
 bool WriteNewFile(const std::string& path, std::string_view content, int* errnum) {
@@ -258,21 +319,44 @@ FileLock::FileLock() : state_(std::make_unique<State>()) {}
 
 FileLock::~FileLock() { Unlock(); }
 
-FileLock::Outcome FileLock::TryLock(const std::string& path) {
+namespace {
+
+// True when the folder of path takes new files from this user.
+bool FolderOfPathWritable(const std::string& path) {
+  size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace
+
+FileLock::Outcome FileLock::TryLock(const std::string& path, int* errnum) {
   Unlock();
   for (;;) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return Outcome::kUnavailable;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      int errnum = errno;
+    // Never through a link: a link named like the lock would make its target, anywhere.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+    if (fd < 0) {
+      *errnum = errno;
+      // In a folder that takes files, a lock that cannot be had must not mean no lock: two
+      // runs would interleave. Elsewhere nothing can be written anyway, and the write tells.
+      return FolderOfPathWritable(path) ? Outcome::kRefused : Outcome::kUnavailable;
+    }
+    struct stat held {};
+    if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
       ::close(fd);
-      return errnum == EWOULDBLOCK || errnum == EINTR ? Outcome::kBusy : Outcome::kUnavailable;
+      *errnum = EINVAL;
+      return Outcome::kRefused;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      int failed = errno;
+      ::close(fd);
+      return failed == EWOULDBLOCK || failed == EINTR ? Outcome::kBusy : Outcome::kUnavailable;
     }
     // The holder before removed the file as it let go: a lock on that file locks nothing, so
     // the lock is taken again on the file that the name now leads to.
-    struct stat held {}, named {};
-    if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
-        held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+        held.st_dev == named.st_dev) {
       state_->fd = fd;
       state_->path = path;
       return Outcome::kTaken;

@@ -242,22 +242,18 @@ EntryKind KindOfPath(const std::string& path) {
   return KindOfAttributes(AttributesOf(wide));
 }
 
-bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum) {
-  bytes->clear();
+bool IsSpecialFile(const std::string& path) {
   std::wstring wide;
-  if (!Widen(path, &wide)) {
-    *errnum = ENOENT;
-    return false;
-  }
-  HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    *errnum = OpenErrno(wide);
-    // A folder cannot be opened as a file: say what it is, as Linux does.
-    if (KindOfPath(path) == EntryKind::kFolder) *errnum = EISDIR;
-    return false;
-  }
+  if (!Widen(path, &wide)) return false;
+  DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0;
+}
+
+namespace {
+
+// Reads the file open as file to its end and closes it; anything but a file on a disk (a pipe,
+// a console, a device) is refused with EINVAL.
+bool ReadOpenFile(HANDLE file, std::vector<char>* bytes, int* errnum) {
   if (::GetFileType(file) != FILE_TYPE_DISK) {
     ::CloseHandle(file);
     *errnum = EINVAL;
@@ -285,6 +281,113 @@ bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnu
   ::CloseHandle(file);
   bytes->resize(filled);
   return true;
+}
+
+// Opens path for reading; with FILE_FLAG_OPEN_REPARSE_POINT in flags a link itself, not what
+// it leads to. INVALID_HANDLE_VALUE with *errnum on a failure.
+HANDLE OpenForReading(const std::wstring& path, DWORD flags, int* errnum) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | flags, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *errnum = OpenErrno(path);
+    // A folder cannot be opened as a file: say what it is, as Linux does.
+    if (KindOfAttributes(AttributesOf(path)) == EntryKind::kFolder) *errnum = EISDIR;
+  }
+  return file;
+}
+
+// True for any reparse point, opened itself with FILE_FLAG_OPEN_REPARSE_POINT.
+bool IsReparsePoint(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return ::GetFileInformationByHandle(file, &info) != 0 &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// True for a reparse point whose name leads elsewhere: a symbolic link, a junction. Others (a
+// cloud or deduplicated file) are the file itself, read through their driver. Unknown counts
+// as a link.
+bool IsNameSurrogate(HANDLE file) {
+  FILE_ATTRIBUTE_TAG_INFO info{};
+  if (!::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &info, sizeof info)) return true;
+  return (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         IsReparseTagNameSurrogate(info.ReparseTag);
+}
+
+// The path of what the handle opened, every link resolved; empty when it cannot be told.
+std::wstring FinalPathOf(HANDLE handle) {
+  DWORD length = ::GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED);
+  if (length == 0) return L"";
+  std::wstring path(length, L'\0');
+  DWORD got = ::GetFinalPathNameByHandleW(handle, path.data(), length, FILE_NAME_NORMALIZED);
+  if (got == 0 || got >= length) return L"";
+  path.resize(got);
+  return path;
+}
+
+}  // namespace
+
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum, Links links) {
+  bytes->clear();
+  std::wstring wide;
+  if (!Widen(path, &wide)) {
+    *errnum = ENOENT;
+    return false;
+  }
+  bool refuse_links = links == Links::kRefuse;
+  HANDLE file = OpenForReading(wide, refuse_links ? FILE_FLAG_OPEN_REPARSE_POINT : 0, errnum);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (refuse_links && IsReparsePoint(file)) {
+    bool link = IsNameSurrogate(file);
+    ::CloseHandle(file);
+    if (link) {
+      *errnum = ELOOP;
+      return false;
+    }
+    // Opened itself, a cloud file would give its stub: its bytes come through its driver.
+    file = OpenForReading(wide, 0, errnum);
+    if (file == INVALID_HANDLE_VALUE) return false;
+  }
+  return ReadOpenFile(file, bytes, errnum);
+}
+
+bool ReadFileInFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
+                      int* errnum) {
+  bytes->clear();
+  std::wstring wide_folder, wide_name;
+  if (!Widen(folder.empty() ? "." : folder, &wide_folder) || !Widen(name, &wide_name)) {
+    *errnum = ENOENT;
+    return false;
+  }
+  std::wstring wide = WithSeparator(wide_folder) + wide_name;
+  HANDLE file = OpenForReading(wide, FILE_FLAG_OPEN_REPARSE_POINT, errnum);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (IsReparsePoint(file)) {
+    // A link: followed only to a file inside the folder, whatever links lie on the way.
+    ::CloseHandle(file);
+    file = OpenForReading(wide, 0, errnum);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    HANDLE base_handle = ::CreateFileW(wide_folder.c_str(), 0,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    std::wstring base;
+    if (base_handle != INVALID_HANDLE_VALUE) {
+      base = FinalPathOf(base_handle);
+      ::CloseHandle(base_handle);
+    }
+    std::wstring target = FinalPathOf(file);
+    base = WithSeparator(base);
+    bool inside =
+        base.size() > 1 && target.size() > base.size() &&
+        ::CompareStringOrdinal(target.c_str(), static_cast<int>(base.size()), base.c_str(),
+                               static_cast<int>(base.size()), TRUE) == CSTR_EQUAL;
+    if (!inside) {
+      ::CloseHandle(file);
+      *errnum = EXDEV;
+      return false;
+    }
+  }
+  return ReadOpenFile(file, bytes, errnum);
 }
 
 bool WriteNewFile(const std::string& path, std::string_view content, int* errnum) {
@@ -435,6 +538,8 @@ std::string ErrorText(int errnum) {
       return "Is a directory";
     case EINVAL:
       return "Invalid argument";
+    case ELOOP:
+      return "Too many levels of symbolic links";
     case ENAMETOOLONG:
       return "File name too long";
     case ENOMEM:
@@ -473,7 +578,8 @@ std::vector<std::string> DriveRoots() {
   std::vector<std::string> roots;
   DWORD drives = ::GetLogicalDrives();
   for (int letter = 0; letter < 26; ++letter) {
-    if (drives & (1u << letter)) roots.push_back(std::string(1, static_cast<char>('A' + letter)) + ":\\");
+    if (drives & (1u << letter))
+      roots.push_back(std::string(1, static_cast<char>('A' + letter)) + ":\\");
   }
   return roots;
 }
@@ -486,14 +592,34 @@ FileLock::FileLock() : state_(std::make_unique<State>()) {}
 
 FileLock::~FileLock() { Unlock(); }
 
-FileLock::Outcome FileLock::TryLock(const std::string& path) {
+FileLock::Outcome FileLock::TryLock(const std::string& path, int* errnum) {
   Unlock();
   std::wstring wide;
   if (!Widen(path, &wide)) return Outcome::kUnavailable;
-  HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Outcome::kUnavailable;
+  // FILE_FLAG_OPEN_REPARSE_POINT: a link named like the lock is opened itself, never followed
+  // to make its target, and is then refused below.
+  HANDLE file =
+      ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *errnum = LastErrno();
+    // Something is there under the lock's name that cannot be opened (a folder, a file of
+    // another user): a run without the lock would interleave with others. Where nothing is
+    // there, the folder takes no files, and the write itself tells why.
+    DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Outcome::kUnavailable;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) *errnum = EISDIR;
+    return Outcome::kRefused;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  bool link = IsReparsePoint(file) && IsNameSurrogate(file);
+  if (link || ::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    ::CloseHandle(file);
+    *errnum = link ? ELOOP : EINVAL;
+    return Outcome::kRefused;
+  }
   OVERLAPPED from_start{};
   if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
                     &from_start)) {

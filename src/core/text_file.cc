@@ -29,21 +29,19 @@ std::string TemporaryPrefix(std::string_view path) {
   return prefix;
 }
 
-// The files the sweep may stand for: a day page "GamesOf" + eight-digit key + ".htm" and the
-// index page. The output folder is the user's; a name that merely looks like ours is theirs.
-bool IsPageName(std::string_view name) {
-  if (name == kIndexPageName) return true;
-  return name.size() == kDayPageNameLength && name.starts_with(kDayPagePrefix) &&
-         name.ends_with(kDayPageSuffix) &&
-         IsDigits(name.substr(kDayPagePrefix.size(), kDayKeyLength));
+// The files the sweep may stand for: the pages, the style sheet that publish sends beside them
+// (in a file: destination) and publish's state file. The output folder is the user's; a name
+// that merely looks like ours is theirs.
+bool IsWrittenName(std::string_view name) {
+  return IsPageFileName(name) || name == kStyleSheetName || name == kPublishStateName;
 }
 
-// True for "." + page name + ".tmp" + pid + "-" + counter, exactly the names that
-// WriteFileAtomically gives a page's temporary file; gives the pid of the process that wrote it.
+// True for "." + written name + ".tmp" + pid + "-" + counter, exactly the names that
+// WriteFileAtomically gives a temporary file; gives the pid of the process that wrote it.
 bool IsTemporaryName(std::string_view name, long* writer) {
   if (name.empty() || name[0] != '.') return false;
   size_t marker = name.rfind(kTemporaryMarker);
-  if (marker == std::string_view::npos || !IsPageName(name.substr(1, marker - 1))) return false;
+  if (marker == std::string_view::npos || !IsWrittenName(name.substr(1, marker - 1))) return false;
   std::string_view rest = name.substr(marker + kTemporaryMarker.size());
   size_t dash = rest.find('-');
   if (dash == std::string_view::npos || !IsDigits(rest.substr(dash + 1))) return false;
@@ -83,10 +81,38 @@ std::vector<std::string_view> SplitLines(std::string_view bytes) {
   return lines;
 }
 
+namespace {
+
+// The failure of a read that gave errnum, in words for the two refusals of our own making.
+Failure ReadFailure(int errnum, const std::string& path) {
+  Failure failure = FailureFromErrno(errnum, "cannot read", path);
+  std::string named = "cannot read " + PrintableName(platform::NativePath(path));
+  if (errnum == EINVAL) failure.description = named + ": not a regular file";
+  if (errnum == EXDEV) failure.description = named + ": a link leading out of its folder";
+  return failure;
+}
+
+}  // namespace
+
+bool IsPageFileName(std::string_view name) {
+  if (name == kIndexPageName) return true;
+  return name.size() == kDayPageNameLength && name.starts_with(kDayPagePrefix) &&
+         name.ends_with(kDayPageSuffix) &&
+         IsDigits(name.substr(kDayPagePrefix.size(), kDayKeyLength));
+}
+
 bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* err) {
   int errnum = 0;
   if (platform::ReadFileBytes(path, bytes, &errnum)) return true;
-  *err = FailureFromErrno(errnum, "cannot read", path);
+  *err = ReadFailure(errnum, path);
+  return false;
+}
+
+bool ReadFileOfFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
+                      Failure* err) {
+  int errnum = 0;
+  if (platform::ReadFileInFolder(folder, name, bytes, &errnum)) return true;
+  *err = ReadFailure(errnum, JoinPath(folder, name));
   return false;
 }
 
@@ -108,6 +134,14 @@ namespace {
 bool WriteTemporaryFor(const std::string& path, std::string_view content, std::string* temporary,
                        Failure* err) {
   static std::atomic<unsigned> counter{0};
+  // A FIFO or device in a page's place is nobody's page: replacing it would hide what put it
+  // there, so it is refused, by name.
+  if (platform::IsSpecialFile(path)) {
+    *err = FailureFromErrno(EINVAL, "cannot write", path);
+    err->description =
+        "cannot write " + PrintableName(platform::NativePath(path)) + ": not a regular file";
+    return false;
+  }
   std::string prefix = TemporaryPrefix(path) + std::to_string(platform::CurrentProcessId()) + "-";
   int errnum = 0;
   bool written = false;
@@ -185,18 +219,18 @@ DurableBatch::~DurableBatch() {
   for (const Staged& staged : staged_) platform::RemoveFile(staged.temporary);
 }
 
-bool FileHoldsBytes(const std::string& path, std::string_view content) {
-  // Kept from call to call: a run compares hundreds of pages of about the same size.
-  thread_local std::vector<char> bytes;
+bool FileHoldsBytes(const std::string& path, std::string_view content, std::vector<char>* buffer) {
+  std::vector<char> own;
+  std::vector<char>& bytes = buffer != nullptr ? *buffer : own;
   int errnum = 0;
   if (!platform::ReadFileBytes(path, &bytes, &errnum)) return false;
   return std::string_view(bytes.data(), bytes.size()) == content;
 }
 
 bool ReplaceFileIfChanged(const std::string& path, std::string_view content, bool* written,
-                          Failure* err) {
+                          Failure* err, std::vector<char>* buffer) {
   *written = false;
-  if (FileHoldsBytes(path, content)) return true;
+  if (FileHoldsBytes(path, content, buffer)) return true;
   if (!WriteFileAtomically(path, content, err)) return false;
   *written = true;
   return true;

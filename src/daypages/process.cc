@@ -46,7 +46,7 @@ size_t CountGames(std::span<const std::string> input_names, std::span<const std:
 // Memory freed after a day may go back to the system, and faulting it in again for the next
 // page costs more than building the page; so the games' buffers and the page are kept.
 size_t DayProcessor::BytesHeld() const {
-  size_t bytes = page_.capacity();
+  size_t bytes = page_.capacity() + compared_.capacity();
   for (const Game& game : games_) {
     bytes += game.text.capacity() + game.pieces.capacity() * sizeof(std::string_view);
   }
@@ -60,7 +60,7 @@ bool DayProcessor::ReadDay(const ProcessJob& job, const std::vector<std::string>
   for (size_t i = 0; i < names.size(); ++i) {
     if (events.reading_file) events.reading_file(names[i]);
     Game& game = games_[i];
-    if (!ReadWholeFile(JoinPath(job.input_folder, names[i]), &game.text, err)) return false;
+    if (!ReadFileOfFolder(job.input_folder, names[i], &game.text, err)) return false;
     FillGame(&game, job.content_choice, names[i]);
   }
   return true;
@@ -87,6 +87,7 @@ void DayProcessor::ReleaseIfLarge() {
   if (BytesHeld() > kMostKept) {
     games_ = std::vector<Game>();
     page_ = std::string();
+    compared_ = std::vector<char>();
   }
 }
 
@@ -94,9 +95,9 @@ bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
                               const ProcessEvents& events, Failure* err) {
   size_t games = 0;
   bool changed = false;
-  bool done =
-      BuildPage(job, key, events, &games, err) &&
-      ReplaceFileIfChanged(JoinPath(job.output_folder, DayPageName(key)), page_, &changed, err);
+  bool done = BuildPage(job, key, events, &games, err) &&
+              ReplaceFileIfChanged(JoinPath(job.output_folder, DayPageName(key)), page_, &changed,
+                                   err, &compared_);
   ReleaseIfLarge();
   if (done && events.page_result) events.page_result(key, changed);
   if (done && events.day_done) events.day_done(key, games);
@@ -108,7 +109,9 @@ bool DayProcessor::PageDiffers(const ProcessJob& job, std::string_view key, bool
                                Failure* err) {
   size_t games = 0;
   bool built = BuildPage(job, key, {}, &games, err);
-  if (built) *differs = !FileHoldsBytes(JoinPath(job.output_folder, DayPageName(key)), page_);
+  if (built) {
+    *differs = !FileHoldsBytes(JoinPath(job.output_folder, DayPageName(key)), page_, &compared_);
+  }
   ReleaseIfLarge();
   return built;
 }
@@ -137,7 +140,7 @@ size_t DayProcessor::ProcessDaysDurably(const ProcessJob& job, std::span<const s
     std::string path = JoinPath(job.output_folder, DayPageName(key));
     failed = !BuildPage(job, key, events, &day.games, err);
     if (!failed) {
-      day.changed = !FileHoldsBytes(path, page_);
+      day.changed = !FileHoldsBytes(path, page_, &compared_);
       failed = day.changed && !batch.Stage(path, page_, err);
     }
     ReleaseIfLarge();

@@ -88,6 +88,7 @@ class DayProcessor {
 
   std::vector<Game> games_;  // the day's games first; any after them only lend their buffers
   std::string page_;
+  std::vector<char> compared_;  // the page already in the output folder, read to compare
 };
 
 }  // namespace gamefold

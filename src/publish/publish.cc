@@ -1,6 +1,7 @@
 #include "publish/publish.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -18,7 +19,6 @@ namespace gamefold {
 namespace {
 
 constexpr std::string_view kStateHeader = "gamefold publish 1";
-constexpr std::string_view kStyleSheetName = "vuzad.css";
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -76,27 +76,32 @@ struct Sent {
   std::string hash;
 };
 
-// What the state file says was last sent to url; empty when it speaks of another destination
-// or cannot be read, so that everything is compared afresh.
-std::map<std::string, Sent> ReadState(const std::string& path, const std::string& url) {
-  std::map<std::string, Sent> sent;
+// What the state file says was last sent to url into *sent; empty when it speaks of another
+// destination, is missing or cannot be read, so that everything is compared afresh. A line
+// that makes no sense drops only itself. False when something other than a file has the state
+// file's name (a FIFO, a folder): the run that follows could not record what it sent.
+bool ReadState(const std::string& path, const std::string& url, std::map<std::string, Sent>* sent,
+               Failure* err) {
+  sent->clear();
   std::vector<char> bytes;
-  Failure ignored;
-  if (!ReadWholeFile(path, &bytes, &ignored)) return sent;
+  if (!ReadWholeFile(path, &bytes, err)) {
+    platform::EntryKind kind = platform::KindOfPath(path);
+    return kind == platform::EntryKind::kMissing || kind == platform::EntryKind::kRegular;
+  }
   std::vector<std::string_view> lines = SplitLines(std::string_view(bytes.data(), bytes.size()));
-  if (lines.size() < 2 || lines[0] != kStateHeader || lines[1] != url) return sent;
+  if (lines.size() < 2 || lines[0] != kStateHeader || lines[1] != url) return true;
   for (size_t i = 2; i < lines.size(); ++i) {
     std::string_view line = lines[i];
     size_t blank = line.find(' ');
     size_t second = blank == std::string_view::npos ? blank : line.find(' ', blank + 1);
     if (second == std::string_view::npos || !IsDigits(line.substr(0, blank)) || blank > 15) {
-      return {};
+      continue;
     }
     Sent entry{std::stoll(std::string(line.substr(0, blank))),
                std::string(line.substr(blank + 1, second - blank - 1))};
-    sent[std::string(line.substr(second + 1))] = entry;
+    (*sent)[std::string(line.substr(second + 1))] = entry;
   }
-  return sent;
+  return true;
 }
 
 bool WriteState(const std::string& path, const std::string& url,
@@ -138,11 +143,15 @@ class FolderSite : public RemoteSite {
       *err = FailureFromErrno(error.value(), "cannot make the folder", folder_);
       return false;
     }
+    // A run killed while sending left its temporary files here, as in the output folder.
+    if (!swept_) RemoveStaleTemporaries(folder_);
+    swept_ = true;
     return WriteFileAtomically(JoinPath(folder_, name), content, err);
   }
 
  private:
   std::string folder_;
+  bool swept_ = false;
 };
 
 bool ParseFileDestination(std::string_view rest, Destination* destination, std::string* problem) {
@@ -279,55 +288,94 @@ bool ParseDestination(std::string_view text, Destination* destination, std::stri
   return true;
 }
 
-bool PublishedFiles(const std::string& output_folder, std::vector<std::string>* names,
-                    Failure* err) {
+bool PublishedFiles(const std::string& output_folder, std::vector<std::string>* names, Failure* err,
+                    std::vector<SkippedFile>* skipped) {
   names->clear();
   std::vector<std::string> listed;
   if (!ListFolder(output_folder, kDayPagePattern, &listed, err)) return false;
   for (std::string& name : listed) {
-    if (name.ends_with(".htm")) names->push_back(std::move(name));
+    if (!name.ends_with(".htm")) continue;
+    // Only the names our writers make: whatever else is there was put there by someone else,
+    // and the public site is no place to guess about it.
+    if (IsPageFileName(name)) {
+      names->push_back(std::move(name));
+    } else if (skipped != nullptr) {
+      skipped->push_back({std::move(name), "not the name of a day page"});
+    }
   }
   for (std::string_view extra : {kIndexPageName, kStyleSheetName}) {
-    if (FileExists(JoinPath(output_folder, extra))) names->emplace_back(extra);
+    platform::EntryKind kind = platform::KindOfPath(JoinPath(output_folder, extra));
+    if (kind != platform::EntryKind::kMissing && kind != platform::EntryKind::kFolder) {
+      names->emplace_back(extra);
+    }
   }
   return true;
 }
+
+namespace {
+
+enum class Read { kDone, kSkipped, kFailed };
+
+// Reads the output folder's file name into *bytes, never through a link and only from a
+// regular file; a link or a special file is added to *skipped instead.
+Read ReadPublished(const std::string& output_folder, const std::string& name,
+                   std::vector<char>* bytes, std::vector<SkippedFile>* skipped, Failure* err) {
+  std::string path = JoinPath(output_folder, name);
+  int errnum = 0;
+  if (platform::ReadFileBytes(path, bytes, &errnum, platform::Links::kRefuse)) return Read::kDone;
+  if (errnum == ELOOP || errnum == EINVAL || errnum == EISDIR) {
+    skipped->push_back({name, errnum == ELOOP ? "a link" : "not a regular file"});
+    return Read::kSkipped;
+  }
+  *err = FailureFromErrno(errnum, "cannot read", path);
+  return Read::kFailed;
+}
+
+}  // namespace
 
 bool Publish(const std::string& output_folder, const Destination& destination, bool dry_run,
              const PublishProgress& progress, PublishResult* result) {
   *result = PublishResult();
   Failure failure;
   std::vector<std::string> names;
-  if (!PublishedFiles(output_folder, &names, &failure)) {
+  std::map<std::string, Sent> state;
+  std::string state_path = JoinPath(output_folder, kPublishStateName);
+  if (!PublishedFiles(output_folder, &names, &failure, &result->skipped) ||
+      !ReadState(state_path, destination.url, &state, &failure)) {
     result->failures.push_back(failure);
     return false;
   }
-  std::string state_path = JoinPath(output_folder, kPublishStateName);
-  std::map<std::string, Sent> state = ReadState(state_path, destination.url);
-  std::map<std::string, std::string> contents;
+  // One file's bytes at a time: each is read and hashed here, and read again when it is sent,
+  // so that a season of pages never sits in memory at once.
+  std::vector<char> bytes;
+  std::map<std::string, Sent> local;
   std::vector<std::string> maybe_unchanged, to_send;
   for (const std::string& name : names) {
-    std::vector<char> bytes;
-    if (!ReadWholeFile(JoinPath(output_folder, name), &bytes, &failure)) {
+    Read read = ReadPublished(output_folder, name, &bytes, &result->skipped, &failure);
+    if (read == Read::kSkipped) continue;
+    if (read == Read::kFailed) {
       result->failures.push_back(failure);
       return false;
     }
-    std::string& content = contents[name] = std::string(bytes.data(), bytes.size());
+    std::string_view content(bytes.data(), bytes.size());
+    Sent& now = local[name] = {static_cast<long long>(content.size()), HashOf(content)};
     auto last = state.find(name);
-    bool same = last != state.end() &&
-                last->second.size == static_cast<long long>(content.size()) &&
-                last->second.hash == HashOf(content);
+    bool same =
+        last != state.end() && last->second.size == now.size && last->second.hash == now.hash;
     (same ? maybe_unchanged : to_send).push_back(name);
   }
-  bool local = destination.scheme == Destination::Scheme::kFile;
+  bytes = std::vector<char>();
+  bool to_folder = destination.scheme == Destination::Scheme::kFile;
   // A dry run asks no network host: copies changed or lost there are found by a real run only.
-  if (dry_run && !local) {
+  if (dry_run && !to_folder) {
     result->sent = to_send;
     result->unchanged = maybe_unchanged;
     return true;
   }
+  // A run killed while writing the state file left its temporary file here.
+  if (!dry_run) RemoveStaleTemporaries(output_folder);
   std::unique_ptr<RemoteSite> site;
-  if (local) {
+  if (to_folder) {
     site = std::make_unique<FolderSite>(destination.folder);
   } else {
     site = OpenNetworkSite(destination, &failure);
@@ -341,7 +389,7 @@ bool Publish(const std::string& output_folder, const Destination& destination, b
       done = false;
       break;
     }
-    if (size == static_cast<long long>(contents[name].size())) {
+    if (size == local[name].size) {
       result->unchanged.push_back(name);
     } else {
       to_send.push_back(name);
@@ -357,27 +405,35 @@ bool Publish(const std::string& output_folder, const Destination& destination, b
   }
   for (size_t i = 0; done && i < to_send.size(); ++i) {
     const std::string& name = to_send[i];
-    const std::string& content = contents[name];
+    Read read = ReadPublished(output_folder, name, &bytes, &result->skipped, &failure);
+    if (read == Read::kSkipped) {
+      local.erase(name);
+      continue;
+    }
+    std::string_view content(bytes.data(), bytes.size());
     long long size = 0;
-    done = site->Put(name, content, &failure) && site->SizeOf(name, &size, &failure);
+    done = read == Read::kDone && site->Put(name, content, &failure) &&
+           site->SizeOf(name, &size, &failure);
     if (done && size != static_cast<long long>(content.size())) {
       failure = {kRemoteIoError,
-                 "The copy of " + name + " at " + destination.url + " has " + std::to_string(size) +
-                     " bytes instead of " + std::to_string(content.size()),
+                 "The copy of " + PrintableName(name) + " at " + destination.url + " has " +
+                     std::to_string(size) + " bytes instead of " + std::to_string(content.size()),
                  name};
       done = false;
     }
     if (!done) break;
+    // What was sent, which may be newer than what was hashed above.
     state[name] = {static_cast<long long>(content.size()), HashOf(content)};
     result->sent.push_back(name);
     if (progress) progress(name, i + 1, to_send.size());
   }
+  bytes = std::vector<char>();
   if (!done) result->failures.push_back(failure);
   // Also after a failure: the files sent need not go again.
   if (!result->sent.empty() || !result->unchanged.empty()) {
     std::map<std::string, Sent> kept;
     for (const auto& [name, entry] : state) {
-      if (contents.contains(name)) kept[name] = entry;
+      if (local.contains(name)) kept[name] = entry;
     }
     if (!WriteState(state_path, destination.url, kept, &failure)) {
       result->failures.push_back(failure);

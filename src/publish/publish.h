@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/failure.h"
+#include "core/game_day.h"
 
 namespace gamefold {
 
@@ -14,8 +15,6 @@ inline constexpr std::string_view kPasswordVariable = "GAMEFOLD_PUBLISH_PASSWORD
 /// The environment variable naming a file of certificates to trust for FTP over TLS, for hosts
 /// with a certificate of their own making.
 inline constexpr std::string_view kCaFileVariable = "GAMEFOLD_PUBLISH_CA_FILE";
-/// The file in the output folder that remembers what was sent where.
-inline constexpr std::string_view kPublishStateName = ".gamefold-publish";
 
 /// Where publish sends the pages, read from a URL such as sftp://user@host:2222/site/.
 struct Destination {
@@ -36,15 +35,23 @@ std::string MaskedUrl(std::string_view url);
 /// one hidden by %XX escapes, is refused without being quoted.
 bool ParseDestination(std::string_view text, Destination* destination, std::string* problem);
 
-/// The files of output_folder that publish sends: the day pages, then the index and the style
-/// sheet when present.
-bool PublishedFiles(const std::string& output_folder, std::vector<std::string>* names,
-                    Failure* err);
+/// A file of the output folder that publish leaves out, and why.
+struct SkippedFile {
+  std::string name;
+  std::string reason;  // "a link", "not a regular file", ...
+};
+
+/// The files of output_folder that publish may send: the day pages under the names they are
+/// written with ("GamesOf" + eight digits + ".htm"), then the index and the style sheet when
+/// present. Other names that the day pages' pattern takes go to *skipped where given.
+bool PublishedFiles(const std::string& output_folder, std::vector<std::string>* names, Failure* err,
+                    std::vector<SkippedFile>* skipped = nullptr);
 
 /// What one publish did or, with dry_run, would do; names are the files' names in the folder.
 struct PublishResult {
   std::vector<std::string> sent;       // renamed into place on the destination (or to send)
   std::vector<std::string> unchanged;  // the destination already holds them
+  std::vector<SkippedFile> skipped;    // never sent: links, special files, names not ours
   std::vector<Failure> failures;
 };
 
@@ -54,7 +61,9 @@ using PublishProgress = std::function<void(const std::string& name, size_t done,
 /// Sends each published file of output_folder whose size or content differs from what the
 /// state file says was last sent to destination, or whose remote size differs; each goes to a
 /// temporary remote name first and is then renamed over the old copy, and no remote file is
-/// ever deleted. Stops at the first failure; the state file keeps what was sent before it.
+/// ever deleted. A file is read without following a link and only when regular; a link or a
+/// special file is skipped, never sent. Holds one file's bytes at a time. Stops at the first
+/// failure; the state file keeps what was sent before it.
 /// With dry_run nothing is sent and the destination is not asked.
 bool Publish(const std::string& output_folder, const Destination& destination, bool dry_run,
              const PublishProgress& progress, PublishResult* result);

@@ -93,13 +93,21 @@ TEST(TextFile, RemovesTemporariesOnlyOfProcessesThatAreGone) {
                                          ".GamesOf20080401.htm.tmp" + gone_text + "-",
                                          ".GamesOf20080401.htm.tmp" + gone_text + "-1x",
                                          ".GamesIndex.html.tmp" + gone_text + "-1"};
+  // Beside the pages, the state file of publish and the style sheet it sends are written so.
+  std::vector<std::string> ours = {".GamesIndex.htm.tmp" + gone_text + "-7",
+                                   "..gamefold-publish.tmp" + gone_text + "-2",
+                                   ".vuzad.css.tmp" + gone_text + "-0"};
+  for (const std::string& name :
+       {".gamefold-publish.tmp" + gone_text + "-2", "..gamefold-publishx.tmp" + gone_text + "-2",
+        ".vuzad.cssx.tmp" + gone_text + "-0"}) {
+    lookalikes.push_back(name);
+  }
   for (const std::string& name : lookalikes) WriteBytes(dir / name, "x");
-  std::string index_temporary = ".GamesIndex.htm.tmp" + gone_text + "-7";
-  WriteBytes(dir / index_temporary, "x");
+  for (const std::string& name : ours) WriteBytes(dir / name, "x");
   RemoveStaleTemporaries(dir.path());
   for (const std::string& name : lookalikes)
     EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
-  EXPECT_FALSE(std::filesystem::exists(dir / index_temporary));
+  for (const std::string& name : ours) EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
   EXPECT_FALSE(std::filesystem::exists(dir / gone_temporary));
   EXPECT_FALSE(std::filesystem::exists(dir / own_temporary));
   EXPECT_TRUE(std::filesystem::exists(dir / ".notes.tmp"));
@@ -123,6 +131,16 @@ TEST(TextFile, ErrorReportText) {
             "Error Encountered 53 File not found\n Please report to Tavrel at " +
                 std::string(kMaintainerAddress) + " ");
   EXPECT_EQ(ErrorMessageText({-5, "x"}).substr(0, 21), "Error Encountered -5 ");
+}
+
+// A name is the user's bytes, a message one line of text: a line feed or an escape sequence in
+// a name must not end the line or steer the terminal. Bytes of other scripts stay as they are.
+TEST(TextFile, MessagesEscapeControlBytesInNames) {
+  EXPECT_EQ(PrintableName("a\nb\r\t\x1b[2J\x7f\x01\xc3\xa9 c"),
+            "a\\nb\\r\\t\\x1b[2J\\x7f\\x01\xc3\xa9 c");
+  Failure failure = FailureFromErrno(ENOENT, "cannot read", "GamesOf\nx.htm");
+  EXPECT_EQ(failure.description, "cannot read GamesOf\\nx.htm: No such file or directory");
+  EXPECT_EQ(failure.path, "GamesOf\nx.htm");
 }
 
 // An upload tool sends a file again when its time or inode changes, so equal bytes must leave
