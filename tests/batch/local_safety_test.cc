@@ -16,6 +16,7 @@
 #include "batch/batch.h"
 #include "core/folder_lock.h"
 #include "core/game_day.h"
+#include "core/text_file.h"
 #include "support/boxscores.h"
 #include "support/temp_dir.h"
 
@@ -126,10 +127,10 @@ TEST_F(LocalSafetyTest, NamesInMessagesShowControlBytesEscaped) {
   TempDir odd;
   WriteBytes(odd / "\x1b[2J\n.BOX", "");
   Outcome run = Batch({"list", odd.path(), out_.path()});
-  EXPECT_EQ(
-      "File Error in Boxes \\x1b[2J\\n.BOX: the first boxscore name is not 17 characters "
-      "long, so no days are listed\n",
-      run.err);
+  EXPECT_EQ("Error Encountered 52 File Error in Boxes " + JoinPath(odd.path(), "") +
+                "\\x1b[2J\\n.BOX: the first boxscore name is not 17 characters long, so no days "
+                "are listed\n",
+            run.err);
 }
 
 TEST_F(LocalSafetyTest, OneBadStateLineDropsOnlyItself) {
