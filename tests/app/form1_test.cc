@@ -99,6 +99,8 @@ class TestForm1 : public QObject {
   void folderThatCannotBeOpenedKeepsThePrevious();
   void catalogueFailureShowsTheReport();
   void processFailureKeepsThePublishedPage();
+  void dayWithoutBoxscoresIsNeverWritten();
+  void dayOfTheNextYearIsNeverWrittenUnderTheFirst();
   void unwritableTraceLogLeavesTheWindowUsable();
   void resizingKeepsProportions();
   void exitTracesAndCloses();
@@ -609,6 +611,89 @@ void TestForm1::processFailureKeepsThePublishedPage() {
   QVERIFY(Child<QPushButton>("Command1")->isEnabled());
   QVERIFY(QApplication::overrideCursor() == nullptr);
   QCOMPARE(QDir(web).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
+}
+
+// A selected day whose boxscores the input folder does not hold (another folder chosen since,
+// the boxscore deleted) fails with one box and writes no page; the user can then take it out.
+void TestForm1::dayWithoutBoxscoresIsNeverWritten() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  QString stray = dir_->path() + "/stray";
+  QDir().mkpath(stray);
+  WriteBytes(stray + "/2008050100001.BOX", Boxscore("Reds", 3, "Cubs", 5));
+  WriteBytes(stray + "/20080501-game-4.BOX", Boxscore("Reds", 3, "Cubs", 5));
+  OpenSeason(boxes, web);
+  Activate();
+  Pick("20080402");
+  auto* available = Child<QListWidget>("List1");
+  auto* selected = Child<QListWidget>("List2");
+  auto* process = Child<QPushButton>("Command1");
+
+  // The new folder's days cannot be listed: the selection stays, but its day is not there.
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir1")->setPath(stray.toStdString(), &failure));
+  QCOMPARE(available->count(), 0);
+  QCOMPARE(Entries(selected), QStringList({"20080402"}));
+  QTest::mouseClick(process, Qt::LeftButton);
+  QCOMPARE(boxes_shown_.size(), 1);
+  QVERIFY2(boxes_shown_.first().contains("no boxscore of 20080402 in " + stray),
+           qPrintable(boxes_shown_.first()));
+  QCOMPARE(QDir(web).entryList(QDir::Files | QDir::Hidden), QStringList());
+  QCOMPARE(Entries(selected), QStringList({"20080402"}));
+  QVERIFY(process->isEnabled());
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+
+  // Taken out, it does not join the days of a folder that has none of its boxscores.
+  QTest::mouseClick(selected->viewport(), Qt::LeftButton, {},
+                    selected->visualItemRect(selected->item(0)).center());
+  QTest::keyClick(selected, Qt::Key_Delete);
+  QCOMPARE(selected->count(), 0);
+  QCOMPARE(available->count(), 0);
+  QVERIFY(!process->isEnabled());
+
+  // Back in the first folder, the only boxscore of a selected day is deleted: the day before it
+  // in the selection is written, the day without boxscores is not.
+  boxes_shown_.clear();
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  Pick("20080401");
+  Pick("20080403");
+  QFile::remove(boxes + "/2008040300001.BOX");
+  QTRY_COMPARE(TraceTexts(dir_->path()).last(2), QStringList({" ended dates ", boxes}));
+  QTest::mouseClick(process, Qt::LeftButton);
+  QCOMPARE(boxes_shown_.size(), 1);
+  QVERIFY2(boxes_shown_.first().contains("no boxscore of 20080403 in " + boxes),
+           qPrintable(boxes_shown_.first()));
+  QCOMPARE(QDir(web).entryList(QDir::Files | QDir::Hidden), QStringList({"GamesOf20080401.htm"}));
+  QCOMPARE(Entries(selected), QStringList({"20080403"}));
+  QTest::mouseDClick(selected->viewport(), Qt::LeftButton, {},
+                     selected->visualItemRect(selected->item(0)).center());
+  QCOMPARE(selected->count(), 0);
+  QCOMPARE(Entries(available), QStringList({"20080402"}));
+}
+
+// A season across New Year is listed under its first year: the day listed for the first year's
+// January holds the next year's boxscores, which that page must not pretend to show.
+void TestForm1::dayOfTheNextYearIsNeverWrittenUnderTheFirst() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  QDir().mkpath(boxes);
+  QDir().mkpath(web);
+  WriteBytes(boxes + "/2008123000001.BOX", Boxscore("Reds", 3, "Cubs", 5));
+  WriteBytes(boxes + "/2008123100001.BOX", Boxscore("Reds", 2, "Cubs", 1));
+  WriteBytes(boxes + "/2009010100001.BOX", Boxscore("Reds", 0, "Cubs", 1));
+  WriteBytes(boxes + "/2009010200001.BOX", Boxscore("Reds", 4, "Cubs", 4));
+  window_ = MakeWindow();
+  Failure failure;
+  QVERIFY(Child<FolderList>("Dir1")->setPath(boxes.toStdString(), &failure));
+  QVERIFY(Child<FolderList>("Dir2")->setPath(web.toStdString(), &failure));
+  QCOMPARE(Entries(Child<QListWidget>("List1")),
+           QStringList({"20080101", "20080102", "20081230", "20081231"}));
+  Pick("20081231");
+  Pick("20080101");
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QCOMPARE(boxes_shown_.size(), 1);
+  QVERIFY2(boxes_shown_.first().contains("no boxscore of 20080101"),
+           qPrintable(boxes_shown_.first()));
+  QCOMPARE(QDir(web).entryList(QDir::Files | QDir::Hidden), QStringList({"GamesOf20081231.htm"}));
+  QCOMPARE(Entries(Child<QListWidget>("List2")), QStringList({"20080101"}));
 }
 
 void TestForm1::unwritableTraceLogLeavesTheWindowUsable() {

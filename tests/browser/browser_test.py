@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Opens pages written from a sample season in Debian's chromium, headless, and checks them from
 the DOM the browser built: the contents links reach their games, the index links open existing
-day pages, the day pages link back to the index, and hostile team names stay text. Keeps a
+day pages, the day pages link back to the index, twin games (same title) are reached each on
+its own, and hostile team names stay text. Keeps a
 screenshot of each page in the artifacts folder. Fails, never skips, when chromium is missing."""
 
 import argparse
@@ -25,6 +26,12 @@ PAGE_ELEMENTS = {"html", "head", "title", "link", "body", "table", "tbody", "tr"
 HOSTILE_KEY = "20080420"
 # The line score gives a team name 15 columns: the title holds the cut name, the text all of it.
 HOSTILE_TITLE = "Sox & 'Cubs' 5, <script>x</scri 3"
+# A day of four games of which three share one title: a doubleheader and a third game with the
+# same score. Each game has a line of its own to tell them apart in the page.
+TWIN_KEY = "20080425"
+TWIN_TITLE = "Cubs 5, Reds 3"
+TWIN_GAMES = [("Reds", 3, "Cubs", 5), ("Reds", 3, "Cubs", 5), ("Astros", 1, "Mets", 2),
+              ("Cubs", 5, "Reds", 3)]
 HOSTILE_LINES = ["Umpires: <script>x</script> & \"Sox & 'Cubs'\"",
                  "A line that tries to leave its block: </PRE><img src=x onerror=alert(1)>"]
 
@@ -163,6 +170,39 @@ def check_hostile(dom, failures):
         check(line in text, f"hostile day: {line!r} is not shown as text", failures)
 
 
+def write_twin_day(boxes):
+    """Writes the boxscores of the twin day, in the layout of a line score."""
+    header = " " * 22 + "1  2  3" + "  R  H  E"
+    runs_column = header.index("  R  H  E")
+    for number, (first, first_runs, second, second_runs) in enumerate(TWIN_GAMES, start=1):
+        lines = ["TWIN LEAGUE GAME REPORT",
+                 f"BOXSCORE     Game {number:05d}     Friday, April 25 2008",
+                 f"{first} at {second}", "", header]
+        for team, runs in ((first, first_runs), (second, second_runs)):
+            lines.append(f"     {team}".ljust(runs_column) + f"{runs:>3}  7  0")
+        lines += ["", f"Only in game {number}"]
+        (boxes / f"{TWIN_KEY}{number:05d}.BOX").write_bytes("\r\n".join(lines).encode() + b"\r\n")
+
+
+def check_twins(dom, links, failures):
+    """The twin day's anchors and contents links are one to a game (check_day_page follows them)
+    and its titles stay as they are."""
+    contents = [link for link in links["links"]
+                if link["href"].startswith("#") and link["href"] != "#TOP"]
+    names = [attrs["name"] for attrs, _ in dom.links if attrs.get("name", "TOP") != "TOP"]
+    titles = [text for attrs, text in dom.links if attrs.get("name", "TOP") != "TOP"]
+    check([link["text"] for link in contents] == titles ==
+          [TWIN_TITLE, TWIN_TITLE, "Mets 2, Astros 1", TWIN_TITLE],
+          f"twin day: titles {titles}, contents {[link['text'] for link in contents]}", failures)
+    check(len(set(names)) == len(names) == len(TWIN_GAMES),
+          f"twin day: anchors {names} are not one to a game", failures)
+    check(len({link["href"] for link in contents}) == len(contents),
+          f"twin day: contents links {[link['href'] for link in contents]} repeat", failures)
+    for game, block in enumerate(dom.blocks, start=1):
+        check(f"Only in game {game}" in block, f"twin day: game {game} shows another's text",
+              failures)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     for option in ("--batch", "--make-season", "--boxscores", "--style-sheet", "--artifacts"):
@@ -182,13 +222,14 @@ def main():
                        stdout=subprocess.DEVNULL)
         for boxscore in args.boxscores.glob("*.BOX"):
             shutil.copy(boxscore, boxes)
+        write_twin_day(boxes)
         subprocess.run([args.batch, "process", "--index", boxes, web], check=True, timeout=60)
         shutil.copy(args.style_sheet, web)
 
         browser = Browser(program, work)
         probe = pathlib.Path(__file__).with_name("link_probe.htm")
         for page in [web / "GamesOf20080401.htm", web / f"GamesOf{HOSTILE_KEY}.htm",
-                     web / "GamesIndex.htm"]:
+                     web / f"GamesOf{TWIN_KEY}.htm", web / "GamesIndex.htm"]:
             browser.screenshot(page, args.artifacts / (page.stem + ".png"))
             dom, links = browser.dom(page), browser.follow_links(probe, page)
             if page.name == "GamesIndex.htm":
@@ -197,6 +238,8 @@ def main():
                 check_day_page(page, dom, links, failures)
             if HOSTILE_KEY in page.name:
                 check_hostile(dom, failures)
+            if TWIN_KEY in page.name:
+                check_twins(dom, links, failures)
     for failure in failures:
         print("FAIL:", failure, file=sys.stderr)
     print(f"screenshots in {args.artifacts}")
