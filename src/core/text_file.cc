@@ -33,7 +33,8 @@ std::string TemporaryPrefix(std::string_view path) {
 // (in a file: destination) and publish's state file. The output folder is the user's; a name
 // that merely looks like ours is theirs.
 bool IsWrittenName(std::string_view name) {
-  return IsPageFileName(name) || name == kStyleSheetName || name == kPublishStateName;
+  return IsPageFileName(name) || name == kStyleSheetName || name == kPublishStateName ||
+         name == kStandingsPageName || IsTeamPageName(name);
 }
 
 // True for "." + written name + ".tmp" + pid + "-" + counter, exactly the names that

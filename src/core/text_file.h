@@ -78,8 +78,8 @@ class DurableBatch {
 
 /// Removes from folder the temporary files that WriteFileAtomically left there in a process
 /// that no longer runs (one killed while writing) for the files this program writes: a day
-/// page, the index page, the style sheet and publish's state file. Those of running processes
-/// stay, and so does every other name, however much it resembles one.
+/// page, the index page, the style sheet, publish's state file and the site's pages. Those of
+/// running processes stay, and so does every other name, however much it resembles one.
 void RemoveStaleTemporaries(const std::string& folder);
 
 }  // namespace gamefold
