@@ -938,10 +938,10 @@ void TestForm1::siteLineKeepsTheLeaguesSite() {
   QTest::mouseClick(Child<QPushButton>("cmdBuildIndex"), Qt::LeftButton);
   QVERIFY(ReadBytes(web + "/GamesIndex.htm").find("<A HREF=Standings.htm>Standings</A>") !=
           std::string::npos);
-  QCOMPARE(QDir(web).entryList(QDir::Files),
-           QStringList({"GamesIndex.htm", "GamesOf20080401.htm", "GamesOf20080402.htm",
-                        "Standings.htm", "Team-Astros.htm", "Team-Cubs.htm", "Team-Reds.htm",
-                        "Team-Sox-Mets.htm"}));
+  QCOMPARE(
+      QDir(web).entryList(QDir::Files),
+      QStringList({"GamesIndex.htm", "GamesOf20080401.htm", "GamesOf20080402.htm", "Standings.htm",
+                   "Team-Astros.htm", "Team-Cubs.htm", "Team-Reds.htm", "Team-Sox-Mets.htm"}));
 }
 
 // The window keeps one processor, and its buffers, from run to run: nothing of a longer day or
