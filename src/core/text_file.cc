@@ -110,9 +110,9 @@ bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* e
 }
 
 bool ReadFileOfFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
-                      Failure* err) {
+                      Failure* err, size_t most) {
   int errnum = 0;
-  if (platform::ReadFileInFolder(folder, name, bytes, &errnum)) return true;
+  if (platform::ReadFileInFolder(folder, name, bytes, &errnum, most)) return true;
   *err = ReadFailure(errnum, JoinPath(folder, name));
   return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,9 +19,10 @@ std::vector<std::string_view> SplitLines(std::string_view bytes);
 bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* err);
 
 /// As ReadWholeFile for folder's entry name, where a link is followed only to a regular file
-/// inside folder: a file of the folder's owner elsewhere must not end up in a page.
+/// inside folder: a file of the folder's owner elsewhere must not end up in a page. Reads no
+/// more than the first `most` bytes.
 bool ReadFileOfFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
-                      Failure* err);
+                      Failure* err, size_t most = SIZE_MAX);
 
 /// True for the names of the pages this program writes: "GamesOf" + eight digits + ".htm" and
 /// the index page.

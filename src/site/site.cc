@@ -20,6 +20,8 @@ namespace {
 constexpr std::string_view kOtherDivision = "Other";
 constexpr std::string_view kWholeLeague = "League";
 constexpr size_t kLastGames = 10;
+// How much of a boxscore is read first: its line score stands near its top.
+constexpr size_t kHead = 4096;
 
 std::string_view TrimWhite(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -298,8 +300,17 @@ void ReadGames(const SiteJob& job, const std::vector<std::string>& keys,
     for (const std::string& name : names) {
       Failure failure;
       std::optional<LineScore> score;
-      if (ReadFileOfFolder(job.input_folder, name, &bytes, &failure)) {
+      if (ReadFileOfFolder(job.input_folder, name, &bytes, &failure, kHead)) {
         score = FindLineScore(std::string_view(bytes.data(), bytes.size()));
+        // The head may end before the line score does, or hold none of it: then the whole file
+        // is read, as the day page reads it, so that both find the same line score.
+        bool whole = bytes.size() < kHead;
+        if (!whole && (!score || score->end >= bytes.size())) {
+          score.reset();
+          if (ReadFileOfFolder(job.input_folder, name, &bytes, &failure)) {
+            score = FindLineScore(std::string_view(bytes.data(), bytes.size()));
+          }
+        }
       }
       // A page names a game by its file name when it has no line score; as a team it is no one.
       if (!score || TrimWhite(score->visitor).empty() || TrimWhite(score->home).empty()) {

@@ -103,6 +103,35 @@ TEST(Site, HandWorkedSeasonGivesItsStandingsPagesAndLinks) {
   EXPECT_EQ(6u, again.unchanged.size());
 }
 
+// Only a boxscore's head is read first: a line score that runs past it, or lies wholly after
+// it, is still read as the day page reads it.
+TEST(Site, LineScoresBeyondTheFirstBytesAreRead) {
+  TempDir in, out;
+  std::vector<std::string> names;
+  for (size_t preamble : {4000, 4060, 9000}) {
+    std::string name = "20080401" + std::to_string(preamble) + "0.BOX";
+    WriteBytes(in / name, std::string(preamble, 'x') + "\r\n" +
+                              Boxscore("Reds", static_cast<int>(preamble % 7), "Cubs", 9));
+    names.push_back(name);
+  }
+  DayProcessor processor;
+  Failure err;
+  ASSERT_EQ(1u, processor.ProcessDays({in.path(), names, out.path()},
+                                      std::vector<std::string>{"20080401"}, {}, &err));
+  SiteResult result;
+  ASSERT_TRUE(WriteSite({in.path(), names, out.path()}, &result, &err));
+  EXPECT_TRUE(result.uncounted.empty());
+  std::string reds = ReadBytes(out / "Team-Reds.htm");
+  EXPECT_NE(std::string::npos, reds.find("Record 0-3"));
+  std::string day = ReadBytes(out / "GamesOf20080401.htm");
+  for (std::string_view title : {"Cubs 9, Reds 3", "Cubs 9, Reds 0", "Cubs 9, Reds 5"}) {
+    EXPECT_NE(std::string::npos, day.find("<A NAME='" + std::string(title) + "'>")) << title;
+  }
+  EXPECT_NE(std::string::npos, reds.find("#Cubs%209%2C%20Reds%203'"));
+  EXPECT_NE(std::string::npos, reds.find("#Cubs%209%2C%20Reds%200'"));
+  EXPECT_NE(std::string::npos, reds.find("#Cubs%209%2C%20Reds%205'"));
+}
+
 TEST(Site, StandingsOfTheHandWorkedSeason) {
   std::vector<SiteGame> games = {
       {"20080401", "Reds", "Cubs", 3, 5, ""},   {"20080401", "Mets", "Expos", 2, 1, ""},
