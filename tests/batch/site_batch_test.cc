@@ -93,6 +93,10 @@ TEST_F(SiteBatchTest, SiteOnTheWritersLinksTheDaysAndKeepsTheNeighboursUpToDate)
   EXPECT_EQ(kExitSuccess, index.status) << index.err;
   EXPECT_TRUE(Holds(index.out, "\"written\":[]")) << index.out;
   EXPECT_EQ(kExitUsage, Batch({"index", "--site", out_.path()}).status);
+  BatchCommand watch;
+  std::string problem;
+  ASSERT_TRUE(ParseBatchArguments({"watch", "--site", "in", "out"}, &watch, &problem));
+  EXPECT_TRUE(watch.site);
   EXPECT_EQ(kExitUsage, Batch({"list", "--site", in_.path(), out_.path()}).status);
 
   // A malformed league.txt is told with its line; the run goes on.
