@@ -312,14 +312,14 @@ void ReadGames(const SiteJob& job, const std::vector<std::string>& keys,
           }
         }
       }
-      // A page names a game by its file name when it has no line score; as a team it is no one.
+      // The day page titles a game by its file name when it has no line score, and a line score
+      // without a team's name is counted for no team; the anchors are made of every title.
+      titles.push_back(score ? TitleOf(*score) : TeamName(name));
       if (!score || TrimWhite(score->visitor).empty() || TrimWhite(score->home).empty()) {
-        titles.push_back(TeamName(name));
         uncounted->push_back(name);
         day.emplace_back();
         continue;
       }
-      titles.push_back(TitleOf(*score));
       SiteGame game{key,
                     TeamName(score->visitor),
                     TeamName(score->home),
