@@ -7,7 +7,8 @@
 //  - `process --durable` against the floor, and its cost over the plain run;
 //  - `list` on a folder of 50,000 boxscore names against `ls -f` of that folder;
 //  - the peak memory of the full-season run, and of a half-season run beside it;
-//  - the peak memory of publishing the full season's pages to a folder.
+//  - the peak memory of publishing the full season's pages to a folder;
+//  - `site` over the full season's pages against the floor, and its peak memory.
 // Usage: batch_bench [--short] [FOLDER]; the data goes into FOLDER, by default a fresh temporary
 // folder, which is removed at the end. --short runs every job once on a few days: it shows that
 // the benchmark builds and runs (as CI does) and measures nothing worth reading.
@@ -46,6 +47,8 @@ constexpr double kCurrentTarget = 1.0;
 // What durability may cost on top of a plain run before it has to be asked for.
 constexpr double kDurableShare = 0.2;
 constexpr double kListTarget = 1.5;
+// The site reads each boxscore's line score and writes a few pages: half the floor of the season.
+constexpr double kSiteTarget = 0.5;
 constexpr double kMemoryTargetMb = 30;
 // How much more the full season may take than half of it and still count as not growing: the
 // listing of another 1,215 names, and the allocator's slack.
@@ -93,6 +96,16 @@ void MakeNameFolder(const std::string& folder, int count) {
     std::snprintf(name, sizeof name, "2008%02d%02d%05d.BOX", month, day, i % 137 + 1);
     int fd = ::open((folder + "/" + name).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd >= 0) ::close(fd);
+  }
+}
+
+// Takes the site's pages out of folder, so that each run writes them afresh.
+void RemoveSitePages(const std::string& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (name == gamefold::kStandingsPageName || gamefold::IsTeamPageName(name)) {
+      std::filesystem::remove(entry.path());
+    }
   }
 }
 
@@ -154,6 +167,15 @@ int main(int argc, char** argv) {
   const std::string site = root + "/site";
   FreshFolder(site);
   Measure publish = RunProgram({batch, "publish", out, "file://" + site + "/"});
+  // The league's site over the season's pages: the standings and the team pages from the line
+  // scores, written afresh each run.
+  std::fprintf(stderr, "batch_bench: site, %d runs each\n", plan.process_runs);
+  Comparison site_run =
+      Compare({batch, "site", season, out}, {GAMEFOLD_IO_FLOOR_PROGRAM, season, floor_out},
+              plan.process_runs, [&] {
+                RemoveSitePages(out);
+                FreshFolder(floor_out);
+              });
 
   std::printf("Machine: %s\n", bench::Machine().c_str());
   if (short_run) std::printf("Short run: a few days, once each; the figures mean nothing.\n");
@@ -167,12 +189,15 @@ int main(int argc, char** argv) {
               durable_cost * 100, "<= +20 % to be the default",
               durable_cost <= kDurableShare ? "could be" : "an option");
   PrintComparison("list, 50,000 names (floor: ls -f)", list, kListTarget);
+  PrintComparison("site, 2,430 games", site_run, kSiteTarget);
   std::printf("%-42s %9.1f MB %43s %s\n", "peak memory, full season (180 days)", process.peak_mb,
               "< 30 MB", Verdict(process.peak_mb < kMemoryTargetMb));
   std::printf("%-42s %9.1f MB %43s %s\n", "peak memory, half season (90 days)", half_run.peak_mb,
               "not growing", Verdict(process.peak_mb <= half_run.peak_mb + kMemoryGrowthMb));
   std::printf("%-42s %9.1f MB %43s %s\n", "peak memory, publish of the full season",
               publish.peak_mb, "< 30 MB", Verdict(publish.peak_mb < kMemoryTargetMb));
+  std::printf("%-42s %9.1f MB %43s %s\n", "peak memory, site of the full season", site_run.peak_mb,
+              "< 30 MB", Verdict(site_run.peak_mb < kMemoryTargetMb));
 
   if (argc <= 1) std::filesystem::remove_all(root);
   return 0;

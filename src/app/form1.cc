@@ -30,6 +30,7 @@
 #include "core/text_file.h"
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
+#include "site/site.h"
 
 namespace gamefold {
 
@@ -410,6 +411,9 @@ void Form1::Read_Settings() {
       case SettingsLine::Kind::kCharset:
         charset_ = line.charset;
         break;
+      case SettingsLine::Kind::kSite:
+        site_ = true;
+        break;
     }
   }
 }
@@ -429,7 +433,7 @@ bool Form1::Write_Settings(Failure* err) {
   QListWidgetItem* choice = ui_.List3->currentItem();
   std::string choice_text = choice != nullptr ? choice->text().toStdString() : "";
   return WriteSettingsFile(JoinPath(current_dir_, kSettingsFileName), ui_.File1.path(),
-                           ui_.File2.path(), choice_text, err, charset_);
+                           ui_.File2.path(), choice_text, err, charset_, site_);
 }
 
 void Form1::PointFileList(FileList* files, const FolderList* dir) {
@@ -637,6 +641,17 @@ void Form1::ShowProgress(size_t days_done, size_t days, size_t games) {
 
 // Writes the page of every day of "Game Days Selected", first to last; each day leaves the list
 // once its page is in place. Stops at a day that fails, which stays in the list.
+// The standings and team pages, from the day pages in the output folder; the caller holds the
+// folder's lock. What the standings leave out goes to the trace.
+bool Form1::WriteSitePages(Failure* err) {
+  SiteResult result;
+  bool done =
+      WriteSite({ui_.File1.path(), ui_.File1.names(), ui_.File2.path(), charset_}, &result, err);
+  if (!result.league_problem.empty()) Trace(" " + result.league_problem + " ");
+  for (const std::string& name : result.uncounted) Trace(" not in the standings " + name + " ");
+  return done;
+}
+
 bool Form1::ProcessSelectedDays(Failure* err) {
   // Nothing else runs until the click ends, so the selection cannot change meanwhile.
   std::vector<std::string> keys;
@@ -651,6 +666,13 @@ bool Form1::ProcessSelectedDays(Failure* err) {
   }
   ProcessJob job{ui_.File1.path(), ui_.File1.names(), ui_.File2.path(), ContentChoiceNumber(),
                  charset_};
+  // With the site, the neighbours of the days get their links too, after the selected days.
+  size_t selected = keys.size();
+  std::vector<std::string> site_days;
+  if (site_ && !keys.empty()) {
+    AddSiteNeighbours(ui_.File2.names(), ui_.File1.names(), &keys, &site_days);
+    job.site_days = &site_days;
+  }
   size_t days_done = 0, games = 0;
   ProcessEvents events;
   events.reading_file = [&](const std::string& file_name) {
@@ -659,12 +681,13 @@ bool Form1::ProcessSelectedDays(Failure* err) {
   };
   events.page_opened = [this](std::string_view key) { Trace(key); };
   events.day_done = [&](std::string_view, size_t) {
-    delete ui_.List2->takeItem(0);
+    if (days_done < selected) delete ui_.List2->takeItem(0);
     ShowProgress(++days_done, keys.size(), games);
   };
   if (!keys.empty()) ShowProgress(0, keys.size(), 0);
   bool all_done = processor_.ProcessDays(job, keys, events, err) == keys.size();
   ui_.progress->setVisible(false);
+  if (all_done && site_ && !keys.empty()) all_done = WriteSitePages(err);
   return all_done;
 }
 
@@ -727,8 +750,9 @@ void Form1::cmdBuildIndex_Click() {
   std::vector<std::string> names_before = ui_.File2.names();
   bool written = lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, &failure,
                               LockWaiting(&pointer_shown)) &&
-                 ui_.File2.Refresh(&failure) &&
-                 WriteIndexPage(ui_.File2.path(), ui_.File2.names(), &failure, charset_);
+                 ui_.File2.Refresh(&failure) && (!site_ || WriteSitePages(&failure)) &&
+                 WriteIndexPage(ui_.File2.path(), ui_.File2.names(), &failure, charset_, nullptr,
+                                false, site_);
   lock.Release();
   if (pointer_shown) QApplication::restoreOverrideCursor();
   if (!written) Error_Message(failure);

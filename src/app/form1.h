@@ -73,6 +73,7 @@ class Form1 : public QWidget {
   void Command2_Click();
   void Command1_Click();
   bool ProcessSelectedDays(Failure* err);
+  bool WriteSitePages(Failure* err);
   void cmdBuildIndex_Click();
   void List1_Click(int row);
   void List2_Unpick(int row);
@@ -108,6 +109,7 @@ class Form1 : public QWidget {
   TraceLog trace_;
   std::string current_dir_;
   std::string charset_;  // from the settings file's CHS line: declared in every page written
+  bool site_ = false;    // from the settings file's SITE 1 line: the league's site is kept
   Form1Controls ui_;
   // Kept for the window's life: the buffers of one "&PROCESS" serve the next.
   DayProcessor processor_;

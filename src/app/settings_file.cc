@@ -10,6 +10,9 @@ namespace {
 // Every kind's value starts at character 5: three letters of key, one blank, then the value.
 constexpr size_t kValueStart = 4;
 
+// Added by hand to turn the league's site on; the window has no control for it.
+constexpr std::string_view kSiteLine = "SITE 1";
+
 // A bare line names the input folder: a drive-letter path ("C:\Boxes", its second character a
 // colon) as the first versions read it on Windows, an absolute path ("/boxes") on Linux. A
 // network path has no such line of its own; it is restored from an "IPF" line.
@@ -47,6 +50,10 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes, PathStyle style)
       setting.kind = SettingsLine::Kind::kCharset;
       setting.charset = std::string(name);
       lines.push_back(std::move(setting));
+    } else if (line == kSiteLine) {
+      SettingsLine setting;
+      setting.kind = SettingsLine::Kind::kSite;
+      lines.push_back(std::move(setting));
     } else if (IsBareFolderLine(line, style)) {
       SettingsLine setting;
       setting.kind = SettingsLine::Kind::kInputFolder;
@@ -60,21 +67,22 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes, PathStyle style)
 bool SavableFolder(std::string_view folder) { return folder.find('\n') == std::string_view::npos; }
 
 std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
-                           std::string_view content_choice, std::string_view charset) {
+                           std::string_view content_choice, std::string_view charset, bool site) {
   std::string content;
   if (SavableFolder(input_folder)) AppendLine(&content, std::string("IPF ").append(input_folder));
   if (SavableFolder(output_folder)) AppendLine(&content, std::string("OPF ").append(output_folder));
   AppendLine(&content, std::string("SEL ").append(content_choice));
   // Kept across saves, or the user's declaration would be lost at the next "&PROCESS".
   if (!charset.empty()) AppendLine(&content, std::string("CHS ").append(charset));
+  if (site) AppendLine(&content, kSiteLine);
   return content;
 }
 
 bool WriteSettingsFile(const std::string& path, std::string_view input_folder,
                        std::string_view output_folder, std::string_view content_choice,
-                       Failure* err, std::string_view charset) {
+                       Failure* err, std::string_view charset, bool site) {
   return WriteFileAtomically(
-      path, FormatSettings(input_folder, output_folder, content_choice, charset), err);
+      path, FormatSettings(input_folder, output_folder, content_choice, charset, site), err);
 }
 
 }  // namespace gamefold

@@ -19,6 +19,7 @@ struct SettingsLine {
     kOutputFolder,   // "OPF <folder>"
     kContentChoice,  // "SEL <n> - ...", n from 1 to 3
     kCharset,        // "CHS <name>": the character set the pages declare
+    kSite,           // "SITE 1": the league's site is kept with the pages
   };
   Kind kind = Kind::kInputFolder;
   std::string folder;  // the folder kinds: the path, unchanged (trailing blanks kept)
@@ -40,14 +41,15 @@ bool SavableFolder(std::string_view folder);
 
 /// The settings file's content: the input folder, the output folder and the content choice's
 /// text, three lines each ending in CR LF, then "CHS <charset>" when a character set is
-/// declared. A folder that is not savable is left out.
+/// declared and "SITE 1" when the site is kept. A folder that is not savable is left out.
 std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
-                           std::string_view content_choice, std::string_view charset = {});
+                           std::string_view content_choice, std::string_view charset = {},
+                           bool site = false);
 
 /// Replaces the settings file at path with FormatSettings' content, atomically: a failure never
 /// leaves a half-written or empty file behind.
 bool WriteSettingsFile(const std::string& path, std::string_view input_folder,
                        std::string_view output_folder, std::string_view content_choice,
-                       Failure* err, std::string_view charset = {});
+                       Failure* err, std::string_view charset = {}, bool site = false);
 
 }  // namespace gamefold

@@ -22,6 +22,7 @@
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
 #include "publish/publish.h"
+#include "site/site.h"
 
 namespace gamefold {
 
@@ -33,8 +34,10 @@ constexpr std::string_view kUsage =
     "       gamefold-batch process [--content 1|2|3] [--index] [--all] [OPTIONS] INPUT OUTPUT "
     "[KEY...]\n"
     "       gamefold-batch index [OPTIONS] OUTPUT\n"
+    "       gamefold-batch index --site [OPTIONS] INPUT OUTPUT\n"
     "       gamefold-batch watch [--content 1|2|3] [--index] [--all] [--poll SECONDS]\n"
     "                            [--settle SECONDS] [OPTIONS] INPUT OUTPUT\n"
+    "       gamefold-batch site [--report json] [--quiet] [--charset NAME] INPUT OUTPUT\n"
     "       gamefold-batch publish [--dry-run] [--allow-plain-ftp] [--report json] [--quiet]\n"
     "                              OUTPUT DESTINATION\n"
     "       gamefold-batch --help | --version\n";
@@ -62,6 +65,9 @@ constexpr std::string_view kHelp =
     "    --poll SECONDS    compares the folder so often instead of waiting for file events\n"
     "                      (network shares)\n"
     "    --settle SECONDS  how long a day's files must stay unchanged (default 10)\n"
+    "  site     writes the league's standings Standings.htm and a page a team (Team-*.htm) into\n"
+    "           OUTPUT from the line scores of the days that have a page there; divisions come\n"
+    "           from OUTPUT/league.txt: [Division] lines, each followed by its teams\n"
     "  publish  sends the day pages, the index and vuzad.css of OUTPUT that changed since they\n"
     "           were last sent to DESTINATION: sftp://user@host/folder/, ftps://user@host/folder/\n"
     "           (TLS required), ftp://user@host/folder/ (TLS required as well, unless\n"
@@ -77,6 +83,9 @@ constexpr std::string_view kHelp =
     "  --charset NAME    declares the pages' character set, e.g. utf-8\n"
     "  --durable         brings the pages to the disk before telling them written\n"
     "  --publish DEST    process, watch: publishes OUTPUT to DEST after each run that succeeds\n"
+    "  --site            also writes the site's pages (as site does), links each day page to\n"
+    "                    the days before and after it and to the standings, and the index to\n"
+    "                    the standings; index --site takes INPUT as well\n"
     "\n"
     "A file that already holds the bytes it would get is never rewritten. Writers of one OUTPUT\n"
     "take turns: a second one waits up to a minute, then fails.\n"
@@ -123,6 +132,7 @@ enum CommandSet : unsigned {
   kOnIndex = 4,
   kOnWatch = 8,
   kOnPublish = 16,
+  kOnSite = 32,
 };
 
 unsigned SetOf(BatchCommand::Kind kind) {
@@ -137,6 +147,8 @@ unsigned SetOf(BatchCommand::Kind kind) {
       return kOnWatch;
     case BatchCommand::Kind::kPublish:
       return kOnPublish;
+    case BatchCommand::Kind::kSite:
+      return kOnSite;
     default:
       return 0;
   }
@@ -167,6 +179,8 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
   std::string_view text;
   if (name == "--index" && belongs(kOnProcess | kOnWatch)) {
     command->write_index = true;
+  } else if (name == "--site" && belongs(kOnProcess | kOnIndex | kOnWatch)) {
+    command->site = true;
   } else if (name == "--all" && belongs(kOnProcess | kOnWatch)) {
     command->all_days = true;
   } else if (name == "--changed" && belongs(kOnList)) {
@@ -184,7 +198,7 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
     if (!ParseDestination(text, &destination, problem)) return false;
     command->destination = std::string(text);
   } else if ((name == "-q" || name == "--quiet") &&
-             belongs(kOnProcess | kOnIndex | kOnWatch | kOnPublish)) {
+             belongs(kOnProcess | kOnIndex | kOnWatch | kOnPublish | kOnSite)) {
     command->quiet = true;
   } else if (name == "--durable" && belongs(kOnProcess | kOnIndex | kOnWatch)) {
     command->durable = true;
@@ -197,13 +211,14 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
       *problem = "--content needs 1, 2 or 3, not \"" + std::string(text) + "\"";
       return false;
     }
-  } else if (name == "--charset" && belongs(kOnList | kOnProcess | kOnIndex | kOnWatch)) {
+  } else if (name == "--charset" && belongs(kOnList | kOnProcess | kOnIndex | kOnWatch | kOnSite)) {
     if (!value(&text) || !IsCharsetName(text)) {
       *problem = "--charset needs a character set name such as utf-8";
       return false;
     }
     command->charset = std::string(text);
-  } else if (name == "--report" && belongs(kOnProcess | kOnIndex | kOnWatch | kOnPublish)) {
+  } else if (name == "--report" &&
+             belongs(kOnProcess | kOnIndex | kOnWatch | kOnPublish | kOnSite)) {
     if (!value(&text) || text != "json") {
       *problem = "--report needs json";
       return false;
@@ -246,8 +261,10 @@ bool TakeOperands(std::vector<std::string> operands, BatchCommand* command, std:
                                 : command->kind == BatchCommand::Kind::kProcess ? "process"
                                 : command->kind == BatchCommand::Kind::kWatch   ? "watch"
                                 : command->kind == BatchCommand::Kind::kPublish ? "publish"
+                                : command->kind == BatchCommand::Kind::kSite    ? "site"
                                                                                 : "index";
-  size_t folders = command->kind == BatchCommand::Kind::kIndex ? 1 : 2;
+  // The site's pages are read from the boxscores: index --site needs them too.
+  size_t folders = command->kind == BatchCommand::Kind::kIndex && !command->site ? 1 : 2;
   bool takes_keys = command->kind == BatchCommand::Kind::kProcess;
   if (operands.size() < folders) {
     *problem = std::string(name) + (folders == 1 ? " needs OUTPUT"
@@ -479,10 +496,26 @@ struct Run {
   }
 };
 
+// The days whose pages the site's links change as well, and the days that have pages.
+bool SiteDays(Run* run, const std::vector<std::string>& input_names, std::vector<std::string>* keys,
+              std::vector<std::string>* site_days) {
+  std::vector<std::string> output_names;
+  Failure failure;
+  if (!ListFolder(run->command.output_folder, kDayPagePattern, &output_names, &failure)) {
+    run->Fail(failure);
+    return false;
+  }
+  AddSiteNeighbours(output_names, input_names, keys, site_days);
+  return true;
+}
+
 // Writes the page of every key, in order; stops at the first failure, keeping the pages done.
 bool ProcessDays(Run* run, const std::vector<std::string>& input_names,
-                 const std::vector<std::string>& keys) {
+                 const std::vector<std::string>& days) {
   const BatchCommand& command = run->command;
+  std::vector<std::string> keys = days;
+  std::vector<std::string> site_days;
+  if (command.site && !SiteDays(run, input_names, &keys, &site_days)) return false;
   bool show_progress = run->show_progress && !command.quiet;
   Progress progress(run->err, show_progress, keys.size(),
                     show_progress ? CountGames(input_names, keys) : 0);
@@ -497,6 +530,7 @@ bool ProcessDays(Run* run, const std::vector<std::string>& input_names,
   Failure failure;
   ProcessJob job{command.input_folder,   input_names,     command.output_folder,
                  command.content_choice, command.charset, command.durable};
+  if (command.site) job.site_days = &site_days;
   bool all_done = processor.ProcessDays(job, keys, events, &failure) == keys.size();
   progress.Finish();
   if (!all_done) run->Fail(failure);
@@ -568,12 +602,40 @@ bool WriteIndex(Run* run, const std::vector<std::string>& output_names) {
   Failure failure;
   bool written = false;
   if (!WriteIndexPage(run->command.output_folder, output_names, &failure, run->command.charset,
-                      &written, run->command.durable)) {
+                      &written, run->command.durable, run->command.site)) {
     run->Fail(failure);
     return false;
   }
   run->Settled(JoinPath(run->command.output_folder, kIndexPageName), written);
   return true;
+}
+
+// Writes the standings and team pages from the day pages now in the output folder.
+bool SitePass(Run* run) {
+  const BatchCommand& command = run->command;
+  std::vector<std::string> input_names;
+  Failure failure;
+  if (!ListFolder(command.input_folder, kBoxscorePattern, &input_names, &failure)) {
+    run->Fail(failure);
+    return false;
+  }
+  SiteResult result;
+  bool done = WriteSite({command.input_folder, input_names, command.output_folder, command.charset},
+                        &result, &failure);
+  run->report.site = true;
+  if (!result.league_problem.empty()) {
+    run->err << "Warning: " << result.league_problem << "; the standings are one table\n";
+  }
+  for (const std::string& name : result.uncounted) {
+    run->notes << "site: " << PrintableName(name)
+               << " not counted in the standings: its line score cannot be read\n";
+  }
+  run->report.uncounted = result.uncounted;
+  run->report.site_pages = result.written.size() + result.unchanged.size();
+  for (const std::string& path : result.written) run->Settled(path, true);
+  for (const std::string& path : result.unchanged) run->Settled(path, false);
+  if (!done) run->Fail(failure);
+  return done;
 }
 
 // Writes the pages of keys, then, as after "&PROCESS", lists the output folder afresh, rebuilds
@@ -594,6 +656,7 @@ bool WritePages(Run* run, const std::vector<std::string>& input_names,
     return false;
   }
   if (counts && result.end == CatalogueResult::End::kListed) ReportCounts(result, run->notes);
+  if (run->command.site && !SitePass(run)) return false;
   if (!write_index) return true;
   if (!WriteIndex(run, output_names)) return false;
   // Publishing warns in its turn.
@@ -725,8 +788,15 @@ int RunIndex(const BatchCommand& command, std::ostream& out, std::ostream& err) 
       run.Fail(failure);
       return false;
     }
-    return WriteIndex(&run, output_names);
+    return (!run.command.site || SitePass(&run)) && WriteIndex(&run, output_names);
   });
+  EmitReport(run, out);
+  return done ? kExitSuccess : kExitFailure;
+}
+
+int RunSite(const BatchCommand& command, std::ostream& out, std::ostream& err) {
+  Run run{command, NotesOf(command, err), err, false, {"site"}};
+  bool done = Locked(&run, [&run] { return SitePass(&run); });
   EmitReport(run, out);
   return done ? kExitSuccess : kExitFailure;
 }
@@ -1036,6 +1106,8 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchCommand* com
     command->kind = BatchCommand::Kind::kWatch;
   } else if (word == "publish") {
     command->kind = BatchCommand::Kind::kPublish;
+  } else if (word == "site") {
+    command->kind = BatchCommand::Kind::kSite;
   } else {
     *problem = "unknown command " + word;
     return false;
@@ -1064,6 +1136,8 @@ int RunBatchCommand(const BatchCommand& command, std::ostream& out, std::ostream
       return RunWatch(command, out, err);
     case BatchCommand::Kind::kPublish:
       return RunPublish(command, out, err, show_progress);
+    case BatchCommand::Kind::kSite:
+      return RunSite(command, out, err);
   }
   return kExitUsage;
 }

@@ -13,7 +13,7 @@ inline constexpr int kExitUsage = 2;
 
 /// One call of gamefold-batch, as its arguments ask for it.
 struct BatchCommand {
-  enum class Kind { kHelp, kVersion, kList, kProcess, kIndex, kWatch, kPublish };
+  enum class Kind { kHelp, kVersion, kList, kProcess, kIndex, kWatch, kPublish, kSite };
   Kind kind = Kind::kHelp;
   int content_choice = 1;
   bool write_index = false;
@@ -23,6 +23,7 @@ struct BatchCommand {
   bool quiet = false;             // nothing on err but failures
   std::string charset;            // declared in every page written, when not empty
   bool durable = false;           // pages reach the disk before they are reported written
+  bool site = false;              // process, index, watch: the standings and team pages as well
   double poll_seconds = 0;        // watch: 0 waits for file events, else compares listings so often
   double settle_seconds = 10;     // watch: how long a day's files must stay quiet
   double lock_wait_seconds = 60;  // how long to wait for another run writing the same folder

@@ -57,6 +57,9 @@ std::string ReportJson(const RunReport& report) {
   if (report.command == "process" || report.command == "watch") {
     object["unpublished_years"] = report.unpublished_years;
   }
+  if (report.site) {
+    object["site"] = {{"pages", report.site_pages}, {"uncounted", Names(report.uncounted)}};
+  }
   if (!report.destination.empty()) {
     object["publish"] = {{"destination", report.destination},
                          {"dry_run", report.dry_run},

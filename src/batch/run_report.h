@@ -17,6 +17,11 @@ struct RunReport {
   /// process and watch: the years of boxscores whose days were left out because the days were
   /// taken from the catalogue, which lists the first name's year only; --all publishes them.
   std::vector<std::string> unpublished_years = {};
+  /// With the league's site: how many of its pages the run settled, and the boxscores that its
+  /// standings leave out, their line score unreadable.
+  bool site = false;
+  size_t site_pages = 0;
+  std::vector<std::string> uncounted = {};
   std::string destination = {};           // where the run published, when it did
   bool dry_run = false;                   // publish --dry-run: sent lists what would go
   std::vector<std::string> sent = {};     // files of the output folder sent to destination

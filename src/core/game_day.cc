@@ -48,4 +48,16 @@ std::optional<Date> ParseDayKey(std::string_view key) {
   return date;
 }
 
+bool IsTeamPageName(std::string_view name) {
+  if (!name.starts_with(kTeamPagePrefix) || !name.ends_with(kDayPageSuffix)) return false;
+  std::string_view stem = name.substr(kTeamPagePrefix.size());
+  stem.remove_suffix(kDayPageSuffix.size());
+  if (stem.empty()) return false;
+  for (char c : stem) {
+    bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (!letter && !(c >= '0' && c <= '9') && c != '-') return false;
+  }
+  return true;
+}
+
 }  // namespace gamefold

@@ -30,6 +30,15 @@ inline constexpr int kFirstDayIndex = 101;
 inline constexpr int kLastDayIndex = 1231;
 /// The name of the month-calendar index page.
 inline constexpr std::string_view kIndexPageName = "GamesIndex.htm";
+/// The league's site: its standings page, its team pages ("Team-" + ASCII letters, digits and
+/// '-' + ".htm") and the divisions file that the user keeps in the output folder.
+inline constexpr std::string_view kStandingsPageName = "Standings.htm";
+inline constexpr std::string_view kTeamPagePrefix = "Team-";
+inline constexpr std::string_view kLeagueFileName = "league.txt";
+
+/// True for the name of a team page as the site makes them.
+bool IsTeamPageName(std::string_view name);
+
 /// The style sheet that the pages link to; the user's, sent along by publish.
 inline constexpr std::string_view kStyleSheetName = "vuzad.css";
 /// The file in the output folder that remembers what publish sent where.

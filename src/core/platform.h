@@ -7,6 +7,7 @@
 // so that users see the same error numbers and messages everywhere.
 
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -79,9 +80,10 @@ bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnu
                    Links links = Links::kFollow);
 
 /// As ReadFileBytes for folder's entry name, which may be a link only to a regular file inside
-/// folder (at any depth): EXDEV for a link leading out of it.
+/// folder (at any depth): EXDEV for a link leading out of it. Reads no more than the first
+/// `most` bytes.
 bool ReadFileInFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
-                      int* errnum);
+                      int* errnum, size_t most = SIZE_MAX);
 
 /// Creates a file that must not exist yet (EEXIST otherwise), writes content in binary and
 /// closes it. On a failure after the creation the file stays, for the caller to remove.

@@ -124,9 +124,9 @@ bool IsSpecialFile(const std::string& path) {
 
 namespace {
 
-// Reads the regular file open at fd to its end and closes fd; anything else is refused:
-// EISDIR for a folder, EINVAL for a FIFO, a socket or a device.
-bool ReadOpenFile(int fd, std::vector<char>* bytes, int* errnum) {
+// Reads the regular file open at fd to its end, or its first `most` bytes, and closes fd;
+// anything else is refused: EISDIR for a folder, EINVAL for a FIFO, a socket or a device.
+bool ReadOpenFile(int fd, std::vector<char>* bytes, int* errnum, size_t most = SIZE_MAX) {
   struct stat info {};
   if (::fstat(fd, &info) != 0) {
     *errnum = errno;
@@ -139,10 +139,10 @@ bool ReadOpenFile(int fd, std::vector<char>* bytes, int* errnum) {
     return false;
   }
   // The size is a hint only: the file may grow or shrink while it is read.
-  bytes->resize(static_cast<size_t>(info.st_size) + 1);
+  bytes->resize(std::min(static_cast<size_t>(info.st_size), most - 1) + 1);
   size_t filled = 0;
-  for (;;) {
-    if (filled == bytes->size()) bytes->resize(bytes->size() * 2);
+  while (filled < most) {
+    if (filled == bytes->size()) bytes->resize(std::min(bytes->size() * 2, most));
     ssize_t got = ::read(fd, bytes->data() + filled, bytes->size() - filled);
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -187,7 +187,7 @@ bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnu
 }
 
 bool ReadFileInFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
-                      int* errnum) {
+                      int* errnum, size_t most) {
   bytes->clear();
   std::string path = folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
   int fd = ::open(path.c_str(), kReadFlags | O_NOFOLLOW);
@@ -208,7 +208,7 @@ bool ReadFileInFolder(const std::string& folder, const std::string& name, std::v
     *errnum = errno;
     return false;
   }
-  return ReadOpenFile(fd, bytes, errnum);
+  return ReadOpenFile(fd, bytes, errnum, most);
 }
 
 bool WriteNewFile(const std::string& path, std::string_view content, int* errnum) {

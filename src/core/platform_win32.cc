@@ -251,9 +251,9 @@ bool IsSpecialFile(const std::string& path) {
 
 namespace {
 
-// Reads the file open as file to its end and closes it; anything but a file on a disk (a pipe,
-// a console, a device) is refused with EINVAL.
-bool ReadOpenFile(HANDLE file, std::vector<char>* bytes, int* errnum) {
+// Reads the file open as file to its end, or its first `most` bytes, and closes it; anything but
+// a file on a disk (a pipe, a console, a device) is refused with EINVAL.
+bool ReadOpenFile(HANDLE file, std::vector<char>* bytes, int* errnum, size_t most = SIZE_MAX) {
   if (::GetFileType(file) != FILE_TYPE_DISK) {
     ::CloseHandle(file);
     *errnum = EINVAL;
@@ -262,10 +262,10 @@ bool ReadOpenFile(HANDLE file, std::vector<char>* bytes, int* errnum) {
   // The size is a hint only: the file may grow or shrink while it is read.
   LARGE_INTEGER size{};
   ::GetFileSizeEx(file, &size);
-  bytes->resize(static_cast<size_t>(size.QuadPart) + 1);
+  bytes->resize(std::min(static_cast<size_t>(size.QuadPart), most - 1) + 1);
   size_t filled = 0;
-  for (;;) {
-    if (filled == bytes->size()) bytes->resize(bytes->size() * 2);
+  while (filled < most) {
+    if (filled == bytes->size()) bytes->resize(std::min(bytes->size() * 2, most));
     size_t room = bytes->size() - filled;
     DWORD chunk = room > (1u << 30) ? (1u << 30) : static_cast<DWORD>(room);
     DWORD got = 0;
@@ -352,7 +352,7 @@ bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnu
 }
 
 bool ReadFileInFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
-                      int* errnum) {
+                      int* errnum, size_t most) {
   bytes->clear();
   std::wstring wide_folder, wide_name;
   if (!Widen(folder.empty() ? "." : folder, &wide_folder) || !Widen(name, &wide_name)) {
@@ -387,7 +387,7 @@ bool ReadFileInFolder(const std::string& folder, const std::string& name, std::v
       return false;
     }
   }
-  return ReadOpenFile(file, bytes, errnum);
+  return ReadOpenFile(file, bytes, errnum, most);
 }
 
 bool WriteNewFile(const std::string& path, std::string_view content, int* errnum) {

@@ -33,7 +33,8 @@ std::string TemporaryPrefix(std::string_view path) {
 // (in a file: destination) and publish's state file. The output folder is the user's; a name
 // that merely looks like ours is theirs.
 bool IsWrittenName(std::string_view name) {
-  return IsPageFileName(name) || name == kStyleSheetName || name == kPublishStateName;
+  return IsPageFileName(name) || name == kStyleSheetName || name == kPublishStateName ||
+         name == kStandingsPageName || IsTeamPageName(name);
 }
 
 // True for "." + written name + ".tmp" + pid + "-" + counter, exactly the names that
@@ -109,9 +110,9 @@ bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* e
 }
 
 bool ReadFileOfFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
-                      Failure* err) {
+                      Failure* err, size_t most) {
   int errnum = 0;
-  if (platform::ReadFileInFolder(folder, name, bytes, &errnum)) return true;
+  if (platform::ReadFileInFolder(folder, name, bytes, &errnum, most)) return true;
   *err = ReadFailure(errnum, JoinPath(folder, name));
   return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,9 +19,10 @@ std::vector<std::string_view> SplitLines(std::string_view bytes);
 bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* err);
 
 /// As ReadWholeFile for folder's entry name, where a link is followed only to a regular file
-/// inside folder: a file of the folder's owner elsewhere must not end up in a page.
+/// inside folder: a file of the folder's owner elsewhere must not end up in a page. Reads no
+/// more than the first `most` bytes.
 bool ReadFileOfFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
-                      Failure* err);
+                      Failure* err, size_t most = SIZE_MAX);
 
 /// True for the names of the pages this program writes: "GamesOf" + eight digits + ".htm" and
 /// the index page.
@@ -78,8 +80,8 @@ class DurableBatch {
 
 /// Removes from folder the temporary files that WriteFileAtomically left there in a process
 /// that no longer runs (one killed while writing) for the files this program writes: a day
-/// page, the index page, the style sheet and publish's state file. Those of running processes
-/// stay, and so does every other name, however much it resembles one.
+/// page, the index page, the style sheet, publish's state file and the site's pages. Those of
+/// running processes stay, and so does every other name, however much it resembles one.
 void RemoveStaleTemporaries(const std::string& folder);
 
 }  // namespace gamefold

@@ -51,27 +51,43 @@ void AppendTeam(std::string* title, std::string_view name, int runs) {
 
 }  // namespace
 
-std::optional<std::string> GameTitle(std::string_view header, std::string_view first,
-                                     std::string_view second) {
+namespace {
+
+std::optional<LineScore> ParseLineScore(std::string_view header, std::string_view first,
+                                        std::string_view second) {
   size_t column = header.find(kRunsColumnMark);
   if (column == kNotFound) return std::nullopt;
-  std::string_view first_name = TrimBlanks(Field(first, kTeamNameStart, kTeamNameLength));
-  std::string_view second_name = TrimBlanks(Field(second, kTeamNameStart, kTeamNameLength));
-  int first_runs = ReadRuns(Field(first, column, kRunsFieldLength));
-  int second_runs = ReadRuns(Field(second, column, kRunsFieldLength));
+  LineScore score;
+  score.visitor = TrimBlanks(Field(first, kTeamNameStart, kTeamNameLength));
+  score.home = TrimBlanks(Field(second, kTeamNameStart, kTeamNameLength));
+  score.visitor_runs = ReadRuns(Field(first, column, kRunsFieldLength));
+  score.home_runs = ReadRuns(Field(second, column, kRunsFieldLength));
+  return score;
+}
+
+}  // namespace
+
+std::string TitleOf(const LineScore& score) {
   std::string title;
   // A tie keeps the line score's order.
-  if (second_runs > first_runs) {
-    AppendTeam(&title, second_name, second_runs);
+  if (score.home_runs > score.visitor_runs) {
+    AppendTeam(&title, score.home, score.home_runs);
     title.append(", ");
-    AppendTeam(&title, first_name, first_runs);
+    AppendTeam(&title, score.visitor, score.visitor_runs);
   } else {
-    AppendTeam(&title, first_name, first_runs);
+    AppendTeam(&title, score.visitor, score.visitor_runs);
     title.append(", ");
-    AppendTeam(&title, second_name, second_runs);
+    AppendTeam(&title, score.home, score.home_runs);
   }
   BlankControlBytes(&title);
   return title;
+}
+
+std::optional<std::string> GameTitle(std::string_view header, std::string_view first,
+                                     std::string_view second) {
+  std::optional<LineScore> score = ParseLineScore(header, first, second);
+  if (!score) return std::nullopt;
+  return TitleOf(*score);
 }
 
 namespace {
@@ -110,9 +126,10 @@ std::string_view WithoutLastLineEnd(std::string_view lines) {
   return lines;
 }
 
-// The title from the bytes: the mark holds no line end, so its first occurrence lies in the
-// first line that holds it.
-std::optional<std::string> FindTitle(std::string_view bytes) {
+}  // namespace
+
+// The mark holds no line end, so its first occurrence lies in the first line that holds it.
+std::optional<LineScore> FindLineScore(std::string_view bytes) {
   size_t mark = scan::Find(bytes, kLineScoreMark, 0);
   if (mark == kNotFound) return std::nullopt;
   size_t next = 0;
@@ -120,7 +137,18 @@ std::optional<std::string> FindTitle(std::string_view bytes) {
   if (next == bytes.size()) return std::nullopt;
   std::string_view first = LineAt(bytes, next, &next);
   if (next == bytes.size()) return std::nullopt;
-  return GameTitle(header, first, LineAt(bytes, next, &next));
+  std::string_view second = LineAt(bytes, next, &next);
+  std::optional<LineScore> score = ParseLineScore(header, first, second);
+  if (score) score->end = next;
+  return score;
+}
+
+namespace {
+
+std::optional<std::string> FindTitle(std::string_view bytes) {
+  std::optional<LineScore> score = FindLineScore(bytes);
+  if (!score) return std::nullopt;
+  return TitleOf(*score);
 }
 
 // The kept pieces of text when no section is chosen: the first line, and the separator when the

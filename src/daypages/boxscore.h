@@ -36,6 +36,25 @@ struct Game {
 std::optional<std::string> GameTitle(std::string_view header, std::string_view first_team,
                                      std::string_view second_team);
 
+/// A game's line score: the visitors on its first team line, the home team on its second. The
+/// names are views into the bytes it was read from, blanks trimmed.
+struct LineScore {
+  std::string_view visitor, home;
+  int visitor_runs = 0;
+  int home_runs = 0;
+  /// Where the home team's line ends in the bytes (after its LF; the size of the bytes when the
+  /// line has none): a caller that read only a file's head knows whether the line was complete.
+  size_t end = 0;
+};
+
+/// The line score of a boxscore's bytes, as its title is read: the first line holding the runs
+/// mark and the two lines after it; nothing when there is none.
+std::optional<LineScore> FindLineScore(std::string_view bytes);
+
+/// The title of a line score: winner first, "Cubs 5, Reds 3"; a tie keeps the line score's
+/// order. Control bytes become blanks.
+std::string TitleOf(const LineScore& score);
+
 /// Makes one game of the boxscore bytes already in game->text, reusing the memory that the
 /// game's title and pieces hold: the title (file_name when there is no complete line score) and
 /// the pieces of the kept text for a content choice (1 boxscore, 2 and scoresheet, 3 and log).

@@ -192,24 +192,49 @@ void AppendTitleLink(std::string* out, std::string_view opening, std::string_vie
 // nothing: each game's title is its anchor. A title used before on the page gets the first
 // free "TITLE (n)" from n = 2, skipping every title of the page, so that a game really titled
 // "X (2)" keeps its own anchor beside two games titled "X" and no two anchors are the same.
-std::vector<std::string> TwinAnchors(std::span<const Game> games) {
+std::vector<std::string> TwinAnchors(std::span<const std::string_view> titles_in_order) {
   std::set<std::string_view> titles;
   bool twins = false;
-  for (const Game& game : games) twins |= !titles.insert(game.title).second;
+  for (std::string_view title : titles_in_order) twins |= !titles.insert(title).second;
   if (!twins) return {};
   std::set<std::string, std::less<>> used;
   std::vector<std::string> anchors;
-  anchors.reserve(games.size());
-  for (const Game& game : games) {
-    std::string anchor = game.title;
+  anchors.reserve(titles_in_order.size());
+  for (std::string_view title : titles_in_order) {
+    std::string anchor(title);
     for (int n = 2; used.contains(anchor); ++n) {
-      anchor = game.title + " (" + std::to_string(n) + ")";
-      if (titles.contains(anchor)) anchor = game.title;  // another game's title: try the next
+      anchor = std::string(title) + " (" + std::to_string(n) + ")";
+      if (titles.contains(anchor)) anchor = title;  // another game's title: try the next
     }
     used.insert(anchor);
     anchors.push_back(std::move(anchor));
   }
   return anchors;
+}
+
+std::vector<std::string> TwinAnchors(std::span<const Game> games) {
+  std::vector<std::string_view> titles;
+  titles.reserve(games.size());
+  for (const Game& game : games) titles.push_back(game.title);
+  return TwinAnchors(titles);
+}
+
+// The day-to-day line of a site's day page; it closes the line of the months link, whose table
+// opens after it.
+void AppendSiteLinks(std::string* out, const SiteLinks& site) {
+  constexpr std::string_view kTable = "<table>";
+  std::string_view months = kMonthsLink.substr(0, kMonthsLink.size() - kTable.size());
+  AppendLine(out, months);
+  std::string line = "Go to ";
+  if (!site.previous_key.empty()) {
+    line += "<A HREF=" + DayPageName(site.previous_key) + ">Previous Day</A> | ";
+  }
+  if (!site.next_key.empty()) {
+    line += "<A HREF=" + DayPageName(site.next_key) + ">Next Day</A> | ";
+  }
+  line += "<A HREF=" + std::string(kStandingsPageName) + ">Standings</A> <BR>";
+  line += kTable;
+  AppendLine(out, line);
 }
 
 std::string_view AnchorOf(std::span<const Game> games, const std::vector<std::string>& anchors,
@@ -261,7 +286,18 @@ std::string HeadingDate(std::string_view key) {
   return heading;
 }
 
-void WriteDayPage(std::string* out, std::string_view key, std::span<const Game> games) {
+std::vector<std::string> GameAnchors(std::span<const std::string_view> titles) {
+  std::vector<std::string> anchors = TwinAnchors(titles);
+  if (anchors.empty()) anchors.assign(titles.begin(), titles.end());
+  return anchors;
+}
+
+void AppendHtmlEscaped(std::string* out, std::string_view text, bool attribute) {
+  AppendEscaped(out, text, attribute ? Place::kAttribute : Place::kText);
+}
+
+void WriteDayPage(std::string* out, std::string_view key, std::span<const Game> games,
+                  const SiteLinks* site) {
   out->reserve(out->size() + PageSizeHint(games));
   for (std::string_view line : kPageHead) AppendLine(out, line);
   AppendLine(out, kBodyOpening);
@@ -272,7 +308,11 @@ void WriteDayPage(std::string* out, std::string_view key, std::span<const Game> 
   std::vector<std::string> anchors = TwinAnchors(games);
   AppendContents(out, games, anchors);
   AppendLine(out, kContentsEnd);
-  AppendLine(out, kMonthsLink);
+  if (site == nullptr) {
+    AppendLine(out, kMonthsLink);
+  } else {
+    AppendSiteLinks(out, *site);
+  }
   for (size_t i = 0; i < games.size(); ++i) {
     AppendGame(out, games[i], AnchorOf(games, anchors, i), i == 0);
   }

@@ -1,5 +1,7 @@
 #include "daypages/process.h"
 
+#include <algorithm>
+
 #include "core/game_day.h"
 #include "core/text.h"
 #include "core/text_file.h"
@@ -23,6 +25,16 @@ Failure NoBoxscore(std::string_view key, const std::string& input_folder) {
   failure.description = "no boxscore of " + std::string(key) + " in " + input_folder;
   failure.path = input_folder;
   return failure;
+}
+
+// The neighbours of key among the site's days.
+SiteLinks LinksOf(const std::vector<std::string>& days, std::string_view key) {
+  SiteLinks links;
+  auto at = std::lower_bound(days.begin(), days.end(), key);
+  if (at != days.begin()) links.previous_key = *(at - 1);
+  if (at != days.end() && *at == key) ++at;
+  if (at != days.end()) links.next_key = *at;
+  return links;
 }
 
 }  // namespace
@@ -78,7 +90,10 @@ bool DayProcessor::BuildPage(const ProcessJob& job, std::string_view key,
   if (!ReadDay(job, names, events, err)) return false;
   if (events.page_opened) events.page_opened(key);
   page_.clear();
-  WriteDayPage(&page_, key, std::span<const Game>(games_.data(), names.size()));
+  std::optional<SiteLinks> links;
+  if (job.site_days != nullptr) links = LinksOf(*job.site_days, key);
+  WriteDayPage(&page_, key, std::span<const Game>(games_.data(), names.size()),
+               links ? &*links : nullptr);
   DeclareCharset(&page_, job.charset);
   return true;
 }

@@ -33,6 +33,9 @@ struct ProcessJob {
   int content_choice = 1;  // 1 boxscores, 2 and scoresheets, 3 and logs
   std::string charset = {};  // declared in the page's head when not empty (IsCharsetName)
   bool durable = false;      // ProcessDays: pages reach the disk before they are reported done
+  /// With the league's site: the sorted keys of the days that have pages, for each page's links
+  /// to its neighbours. Null without the site.
+  const std::vector<std::string>* site_days = nullptr;
 };
 
 /// What a run tells its caller as it goes, for the trace log and the progress display. Every

@@ -131,7 +131,7 @@ Failure NoDayPage(std::string_view folder) {
 }
 
 bool BuildIndexPageOf(std::string_view folder, const std::vector<std::string>& page_names,
-                      std::string* out, Failure* err) {
+                      std::string* out, Failure* err, bool site = false) {
   PageMarks marks = MarkPages(page_names);
   // Without a year there is no calendar, whether no name was usable or none of them had one.
   if (!marks.year) {
@@ -140,7 +140,15 @@ bool BuildIndexPageOf(std::string_view folder, const std::vector<std::string>& p
   }
   std::string page;
   for (std::string_view line : kPageHead) AppendLine(&page, line);
-  AppendLine(&page, kBodyOpening);
+  if (site) {
+    // The standings link stands above the calendars, before the table that holds them.
+    constexpr std::string_view kBody = "<BODY>";
+    static_assert(kBodyOpening.starts_with(kBody));
+    AppendLine(&page, std::string(kBody) + "<A HREF=" + std::string(kStandingsPageName) +
+                          ">Standings</A> <BR>" + std::string(kBodyOpening.substr(kBody.size())));
+  } else {
+    AppendLine(&page, kBodyOpening);
+  }
   int months_in_row = 0;
   for (int month = 1; month <= 12; ++month) {
     if (!marks.months[static_cast<size_t>(month)]) continue;
@@ -171,9 +179,10 @@ bool BuildIndexPage(const std::vector<std::string>& page_names, std::string* out
 }
 
 bool WriteIndexPage(const std::string& output_folder, const std::vector<std::string>& page_names,
-                    Failure* err, std::string_view charset, bool* written, bool durable) {
+                    Failure* err, std::string_view charset, bool* written, bool durable,
+                    bool site) {
   std::string page;
-  if (!BuildIndexPageOf(output_folder, page_names, &page, err)) return false;
+  if (!BuildIndexPageOf(output_folder, page_names, &page, err, site)) return false;
   DeclareCharset(&page, charset);
   RemoveStaleTemporaries(output_folder);
   std::string path = JoinPath(output_folder, kIndexPageName);

@@ -29,10 +29,11 @@ bool BuildIndexPage(const std::vector<std::string>& page_names, std::string* out
 /// Builds the index page and replaces output_folder/GamesIndex.htm with it atomically, unless
 /// the file already holds the same bytes (*written, when given, tells which); charset, when not
 /// empty, is declared in the page's head; durable brings it to the disk before it replaces the
-/// old one. On any failure (the one of BuildIndexPage, naming the folder, or a write failure)
+/// old one; site adds the link to the league's standings. On any failure (the one of
+/// BuildIndexPage, naming the folder, or a write failure)
 /// the old index stays.
 bool WriteIndexPage(const std::string& output_folder, const std::vector<std::string>& page_names,
                     Failure* err, std::string_view charset = {}, bool* written = nullptr,
-                    bool durable = false);
+                    bool durable = false, bool site = false);
 
 }  // namespace gamefold

@@ -303,7 +303,17 @@ bool PublishedFiles(const std::string& output_folder, std::vector<std::string>* 
       skipped->push_back({std::move(name), "not the name of a day page"});
     }
   }
-  for (std::string_view extra : {kIndexPageName, kStyleSheetName}) {
+  // The league's site: its team pages by their exact pattern, its standings with the extras.
+  std::string team_pattern = std::string(kTeamPagePrefix) + "*" + std::string(kDayPageSuffix);
+  if (!ListFolder(output_folder, team_pattern, &listed, err)) return false;
+  for (std::string& name : listed) {
+    if (IsTeamPageName(name)) {
+      names->push_back(std::move(name));
+    } else if (skipped != nullptr && name.ends_with(kDayPageSuffix)) {
+      skipped->push_back({std::move(name), "not the name of a team page"});
+    }
+  }
+  for (std::string_view extra : {kIndexPageName, kStyleSheetName, kStandingsPageName}) {
     platform::EntryKind kind = platform::KindOfPath(JoinPath(output_folder, extra));
     if (kind != platform::EntryKind::kMissing && kind != platform::EntryKind::kFolder) {
       names->emplace_back(extra);

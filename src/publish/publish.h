@@ -42,8 +42,9 @@ struct SkippedFile {
 };
 
 /// The files of output_folder that publish may send: the day pages under the names they are
-/// written with ("GamesOf" + eight digits + ".htm"), then the index and the style sheet when
-/// present. Other names that the day pages' pattern takes go to *skipped where given.
+/// written with ("GamesOf" + eight digits + ".htm"), the site's team pages ("Team-" + letters,
+/// digits and '-' + ".htm"), then the index, the style sheet and the standings when present.
+/// Other names that the pages' patterns take go to *skipped where given.
 bool PublishedFiles(const std::string& output_folder, std::vector<std::string>* names, Failure* err,
                     std::vector<SkippedFile>* skipped = nullptr);
 

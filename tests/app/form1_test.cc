@@ -113,6 +113,7 @@ class TestForm1 : public QObject {
   void secondWindowLeavesTheFirstsFiles();
   void leavingSavesTheSettings();
   void writersTakeTurnsAndTheCharsetIsKept();
+  void siteLineKeepsTheLeaguesSite();
   void laterRunsWriteWhatAFreshRunWrites();
 
  private:
@@ -994,6 +995,38 @@ void TestForm1::writersTakeTurnsAndTheCharsetIsKept() {
            std::string("<HTML>\r\n<meta charset=utf-8>\r\n<head>"));
   QCOMPARE(QDir(web).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
            QStringList({"GamesIndex.htm", "GamesOf20080401.htm"}));
+}
+
+// "SITE 1" in the settings file: "&PROCESS" writes the standings and team pages and links the
+// days both ways, the neighbour of a new day included; the index links the standings; the line
+// is saved again.
+void TestForm1::siteLineKeepsTheLeaguesSite() {
+  QString boxes = dir_->path() + "/boxes", web = dir_->path() + "/web";
+  WriteSeason(boxes);
+  QDir().mkpath(web);
+  std::string settings = "IPF " + boxes.toStdString() + "\r\nOPF " + web.toStdString() +
+                         "\r\nSEL 1 - Boxscores only\r\nSITE 1\r\n";
+  WriteBytes(dir_->path() + "/DOD_box.txt", settings);
+  window_ = MakeWindow();
+  Pick("20080401");
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  Pick("20080402");
+  QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
+  QVERIFY(boxes_shown_.isEmpty());
+  QVERIFY(ReadBytes(web + "/GamesOf20080401.htm")
+              .find("Go to <A HREF=GamesOf20080402.htm>Next Day</A> | <A "
+                    "HREF=Standings.htm>Standings</A> <BR><table>\r\n") != std::string::npos);
+  QVERIFY(ReadBytes(web + "/GamesOf20080402.htm").find("Previous Day") != std::string::npos);
+  QVERIFY(ReadBytes(web + "/Standings.htm").find("Team-Sox-Mets.htm'>Sox &amp; 'Mets'</A>") !=
+          std::string::npos);
+  QCOMPARE(ReadBytes(dir_->path() + "/DOD_box.txt"), settings);
+  QTest::mouseClick(Child<QPushButton>("cmdBuildIndex"), Qt::LeftButton);
+  QVERIFY(ReadBytes(web + "/GamesIndex.htm").find("<A HREF=Standings.htm>Standings</A>") !=
+          std::string::npos);
+  QCOMPARE(
+      QDir(web).entryList(QDir::Files),
+      QStringList({"GamesIndex.htm", "GamesOf20080401.htm", "GamesOf20080402.htm", "Standings.htm",
+                   "Team-Astros.htm", "Team-Cubs.htm", "Team-Reds.htm", "Team-Sox-Mets.htm"}));
 }
 
 // The window keeps one processor, and its buffers, from run to run: nothing of a longer day or

@@ -57,6 +57,14 @@ TEST(SettingsFile, KeepsTheCharsetLine) {
   EXPECT_EQ(ParseSettings("CHS \r\nCHS utf-8>\r\nCHS a b\r\nchs utf-8\r\n"), Lines{});
 }
 
+// "SITE 1", added by hand, is saved again; nothing else turns the site on.
+TEST(SettingsFile, KeepsTheSiteLine) {
+  std::string written = FormatSettings("/in", "/out", "1 - Boxscores only", "", true);
+  EXPECT_EQ(written, "IPF /in\r\nOPF /out\r\nSEL 1 - Boxscores only\r\nSITE 1\r\n");
+  EXPECT_EQ(ParseSettings(written).back().kind, Kind::kSite);
+  EXPECT_EQ(ParseSettings("SITE 0\r\nSITE\r\nsite 1\r\nSITE 1 x\r\n"), Lines{});
+}
+
 TEST(SettingsFile, ReplacesTheFileWhole) {
   testing::TempDir dir;
   Failure failure;

@@ -91,15 +91,28 @@ class Browser:
     def dom(self, page):
         return DomReader(self.run("--dump-dom", page.as_uri()))
 
-    def follow_links(self, probe, page):
-        """What link_probe.htm reports for page: its links, where they lead, its anchors."""
-        url = probe.as_uri() + "#" + urllib.parse.quote(page.as_uri(), safe="")
+    def follow_links(self, probe, page, fragment=""):
+        """What link_probe.htm reports for page: its links, where they lead, its anchors, and
+        the anchor that fragment (percent-encoded, as in a link) reaches."""
+        address = page.as_uri() + ("#" + fragment if fragment else "")
+        url = probe.as_uri() + "#" + urllib.parse.quote(address, safe="")
         dom = DomReader(self.run("--allow-file-access-from-files", "--virtual-time-budget=10000",
                                  "--dump-dom", url))
         try:
             return json.loads(dom.blocks[0])
         except (IndexError, ValueError):
             raise TestFailure(f"the link probe did not run on {page.name}: {dom.blocks[:1]}")
+
+    def console(self, page):
+        """What the browser logs while it loads page: console messages and script errors."""
+        profile = tempfile.mkdtemp(prefix="profile-", dir=self.work)
+        command = [self.program, *CHROMIUM_FLAGS, f"--user-data-dir={profile}",
+                   "--enable-logging=stderr", "--v=0", "--dump-dom", page.as_uri()]
+        try:
+            done = subprocess.run(command, capture_output=True, timeout=CHROMIUM_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            raise TestFailure(f"chromium took over {CHROMIUM_TIMEOUT} s: {command}")
+        return done.stderr.decode("utf-8", "replace")
 
     def screenshot(self, page, png):
         self.run("--window-size=1100,1400", "--hide-scrollbars", f"--screenshot={png}",
@@ -203,6 +216,35 @@ def check_twins(dom, links, failures):
               failures)
 
 
+def check_site_links(page, links, browser, probe, failures):
+    """Every link of a page of the league's site opens a file beside it, and one with a "#" the
+    anchor it names there, as the browser reaches it."""
+    name = page.name
+    check(links["scripts"] == 0, f"{name}: {links['scripts']} script elements", failures)
+    check(len(links["links"]) > 0, f"{name}: no links", failures)
+    reached = {}
+    for link in links["links"]:
+        target = target_file(link["url"])
+        check(target.parent == page.parent and target.is_file(),
+              f"{name}: link {link['href']!r} opens nothing", failures)
+        fragment = urllib.parse.urlsplit(link["url"]).fragment
+        if not fragment or not target.is_file():
+            continue
+        if link["url"] not in reached:
+            reached[link["url"]] = browser.follow_links(probe, pathlib.Path(target),
+                                                        fragment)["target"]
+        wanted = urllib.parse.unquote(fragment)
+        check(reached[link["url"]] == wanted,
+              f"{name}: link {link['href']!r} reached {reached[link['url']]!r}, not {wanted!r}",
+              failures)
+
+
+def check_no_console_error(browser, page, failures):
+    log = browser.console(page)
+    errors = [line for line in log.splitlines() if "CONSOLE" in line or "Uncaught" in line]
+    check(not errors, f"{page.name}: console says {errors}", failures)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     for option in ("--batch", "--make-season", "--boxscores", "--style-sheet", "--artifacts"):
@@ -240,6 +282,19 @@ def main():
                 check_hostile(dom, failures)
             if TWIN_KEY in page.name:
                 check_twins(dom, links, failures)
+
+        # The league's site: the standings, two team pages, a day page with its
+        # links to the days around it and to the standings.
+        site = work / "site"
+        site.mkdir()
+        subprocess.run([args.batch, "process", "--index", "--site", "-q", boxes, site],
+                       check=True, timeout=60)
+        shutil.copy(args.style_sheet, site)
+        for page in [site / "Standings.htm", site / "GamesOf20080402.htm", site / "GamesIndex.htm",
+                     *sorted(site.glob("Team-*.htm"))[:2]]:
+            browser.screenshot(page, args.artifacts / ("site-" + page.stem + ".png"))
+            check_site_links(page, browser.follow_links(probe, page), browser, probe, failures)
+            check_no_console_error(browser, page, failures)
     for failure in failures:
         print("FAIL:", failure, file=sys.stderr)
     print(f"screenshots in {args.artifacts}")

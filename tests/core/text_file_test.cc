@@ -52,6 +52,28 @@ TEST(TextFile, ReadsBytesAndRefusesWhatIsNoFile) {
   std::filesystem::create_directory(dir / "folder.BOX");
   EXPECT_FALSE(ReadWholeFile(dir / "folder.BOX", &bytes, &failure));
   EXPECT_NE(failure.description.find("folder.BOX"), std::string::npos);
+
+  // A head of a file: no more than asked for, and no more than there is.
+  ASSERT_TRUE(ReadFileOfFolder(dir.path(), "a.BOX", &bytes, &failure, 3));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), std::string("x\0y", 3));
+  ASSERT_TRUE(ReadFileOfFolder(dir.path(), "a.BOX", &bytes, &failure, 100));
+  EXPECT_EQ(bytes.size(), 5u);
+  WriteBytes(dir / "b.BOX", std::string(10000, 'b'));
+  ASSERT_TRUE(ReadFileOfFolder(dir.path(), "b.BOX", &bytes, &failure, 4097));
+  EXPECT_EQ(bytes.size(), 4097u);
+}
+
+// The site's pages are written through temporaries too: those of a killed run go.
+TEST(TextFile, RemovesTemporariesOfTheSitesPages) {
+  TempDir dir;
+  const std::string gone = "999999996";
+  for (const std::string& name :
+       {".Standings.htm.tmp" + gone + "-0", ".Team-Cubs.htm.tmp" + gone + "-1"}) {
+    WriteBytes(dir / name, "x");
+  }
+  WriteBytes(dir / (".Team-a b.htm.tmp" + gone + "-1"), "not ours");
+  RemoveStaleTemporaries(dir.path());
+  EXPECT_EQ(AllEntries(dir.path()), std::vector<std::string>{".Team-a b.htm.tmp" + gone + "-1"});
 }
 
 TEST(TextFile, ReplacesFilesAtomically) {
