@@ -1,5 +1,10 @@
 #include "daypages/process.h"
 
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
 #include "core/game_day.h"
 #include "core/text.h"
 #include "core/text_file.h"
@@ -24,6 +29,105 @@ Failure NoBoxscore(std::string_view key, const std::string& input_folder) {
   failure.path = input_folder;
   return failure;
 }
+
+}  // namespace
+
+struct ReadAhead {
+  std::vector<std::string> names;
+  std::vector<std::vector<char>> texts;  // one per name read, in order
+  size_t failed_at = SIZE_MAX;           // the name whose read failed, if any
+  Failure failure;
+};
+
+namespace {
+
+// Reads the days' boxscores one day ahead on a thread of its own, while the caller builds and
+// writes the page of the day before: one core reads, the other builds. Only the caller's thread
+// tells events, so that they come in the order of a run without it; a read that failed is told
+// when its day comes, after the days before it are done.
+class DayReader {
+ public:
+  using Day = ReadAhead;
+
+  DayReader(const ProcessJob& job, std::span<const std::string> keys) : job_(job), keys_(keys) {
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~DayReader() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  DayReader(const DayReader&) = delete;
+  DayReader& operator=(const DayReader&) = delete;
+
+  /// Waits for the next day's read and hands it over; Done gives back its buffers.
+  Day* Next() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return ready_ != nullptr; });
+    Day* day = ready_;
+    ready_ = nullptr;
+    changed_.notify_all();
+    return day;
+  }
+  void Done(Day* day) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    spare_ = day;
+    changed_.notify_all();
+  }
+
+ private:
+  void Run() {
+    // Two days' buffers in turn: one read into here, the other read from by the caller.
+    Day days[2];
+    Day* filling = &days[0];
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      spare_ = &days[1];
+    }
+    for (const std::string& key : keys_) {
+      // The buffers of a large day are not kept for the next, as the processor's are not.
+      size_t held = 0;
+      for (const std::vector<char>& text : filling->texts) held += text.capacity();
+      if (held > kMostKept) filling->texts = std::vector<std::vector<char>>();
+      filling->names = DayFiles(job_.input_names, key);
+      filling->failed_at = SIZE_MAX;
+      if (filling->texts.size() < filling->names.size()) {
+        filling->texts.resize(filling->names.size());
+      }
+      for (size_t i = 0; i < filling->names.size(); ++i) {
+        if (!ReadFileOfFolder(job_.input_folder, filling->names[i], &filling->texts[i],
+                              &filling->failure)) {
+          filling->failed_at = i;
+          break;
+        }
+      }
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] { return stop_ || (ready_ == nullptr && spare_ != nullptr); });
+      if (stop_) return;
+      ready_ = filling;
+      filling = spare_;
+      spare_ = nullptr;
+      changed_.notify_all();
+      // The run stops at a failed day: nothing after it is read.
+      if (ready_->failed_at != SIZE_MAX) break;
+    }
+    // Stay until the caller has given back the days it holds, which live here.
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return stop_; });
+  }
+
+  const ProcessJob& job_;
+  std::span<const std::string> keys_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  Day* ready_ = nullptr;  // read, waiting for the caller
+  Day* spare_ = nullptr;  // given back by the caller, to read into next
+  bool stop_ = false;
+  std::thread thread_;
+};
 
 }  // namespace
 
@@ -55,12 +159,21 @@ size_t DayProcessor::BytesHeld() const {
 
 // Reads the day's boxscores, in order, into the first games.
 bool DayProcessor::ReadDay(const ProcessJob& job, const std::vector<std::string>& names,
-                           const ProcessEvents& events, Failure* err) {
+                           const ProcessEvents& events, ReadAhead* ahead, Failure* err) {
   if (games_.size() < names.size()) games_.resize(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
     if (events.reading_file) events.reading_file(names[i]);
     Game& game = games_[i];
-    if (!ReadFileOfFolder(job.input_folder, names[i], &game.text, err)) return false;
+    if (ahead != nullptr) {
+      if (i == ahead->failed_at) {
+        *err = ahead->failure;
+        return false;
+      }
+      // The read buffer goes back to the reader for a later day.
+      game.text.swap(ahead->texts[i]);
+    } else if (!ReadFileOfFolder(job.input_folder, names[i], &game.text, err)) {
+      return false;
+    }
     FillGame(&game, job.content_choice, names[i]);
   }
   return true;
@@ -68,14 +181,17 @@ bool DayProcessor::ReadDay(const ProcessJob& job, const std::vector<std::string>
 
 // Builds the page of key into page_; *games is the number of its games.
 bool DayProcessor::BuildPage(const ProcessJob& job, std::string_view key,
-                             const ProcessEvents& events, size_t* games, Failure* err) {
-  std::vector<std::string> names = DayFiles(job.input_names, key);
+                             const ProcessEvents& events, ReadAhead* ahead, size_t* games,
+                             Failure* err) {
+  std::vector<std::string> own_names;
+  if (ahead == nullptr) own_names = DayFiles(job.input_names, key);
+  const std::vector<std::string>& names = ahead != nullptr ? ahead->names : own_names;
   *games = names.size();
   if (names.empty()) {
     *err = NoBoxscore(key, job.input_folder);
     return false;
   }
-  if (!ReadDay(job, names, events, err)) return false;
+  if (!ReadDay(job, names, events, ahead, err)) return false;
   if (events.page_opened) events.page_opened(key);
   page_.clear();
   WriteDayPage(&page_, key, std::span<const Game>(games_.data(), names.size()));
@@ -93,9 +209,14 @@ void DayProcessor::ReleaseIfLarge() {
 
 bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
                               const ProcessEvents& events, Failure* err) {
+  return ProcessDayRead(job, key, events, nullptr, err);
+}
+
+bool DayProcessor::ProcessDayRead(const ProcessJob& job, std::string_view key,
+                                  const ProcessEvents& events, ReadAhead* ahead, Failure* err) {
   size_t games = 0;
   bool changed = false;
-  bool done = BuildPage(job, key, events, &games, err) &&
+  bool done = BuildPage(job, key, events, ahead, &games, err) &&
               ReplaceFileIfChanged(JoinPath(job.output_folder, DayPageName(key)), page_, &changed,
                                    err, &compared_);
   ReleaseIfLarge();
@@ -108,7 +229,7 @@ bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
 bool DayProcessor::PageDiffers(const ProcessJob& job, std::string_view key, bool* differs,
                                Failure* err) {
   size_t games = 0;
-  bool built = BuildPage(job, key, {}, &games, err);
+  bool built = BuildPage(job, key, {}, nullptr, &games, err);
   if (built) {
     *differs = !FileHoldsBytes(JoinPath(job.output_folder, DayPageName(key)), page_, &compared_);
   }
@@ -122,7 +243,18 @@ size_t DayProcessor::ProcessDays(const ProcessJob& job, std::span<const std::str
   RemoveStaleTemporaries(job.output_folder);
   if (job.durable) return ProcessDaysDurably(job, keys, events, err);
   size_t done = 0;
-  while (done < keys.size() && ProcessDay(job, keys[done], events, err)) ++done;
+  if (keys.size() < 2) {
+    while (done < keys.size() && ProcessDay(job, keys[done], events, err)) ++done;
+    return done;
+  }
+  DayReader reader(job, keys);
+  while (done < keys.size()) {
+    ReadAhead* ahead = reader.Next();
+    bool day_done = ProcessDayRead(job, keys[done], events, ahead, err);
+    reader.Done(ahead);
+    if (!day_done) break;
+    ++done;
+  }
   return done;
 }
 
@@ -135,10 +267,13 @@ size_t DayProcessor::ProcessDaysDurably(const ProcessJob& job, std::span<const s
   std::vector<Built> built;
   DurableBatch batch;
   bool failed = false;
+  DayReader reader(job, keys);
   for (const std::string& key : keys) {
     Built day;
     std::string path = JoinPath(job.output_folder, DayPageName(key));
-    failed = !BuildPage(job, key, events, &day.games, err);
+    ReadAhead* ahead = reader.Next();
+    failed = !BuildPage(job, key, events, ahead, &day.games, err);
+    reader.Done(ahead);
     if (!failed) {
       day.changed = !FileHoldsBytes(path, page_, &compared_);
       failed = day.changed && !batch.Stage(path, page_, err);
