@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/game_day.h"
+#include "core/platform.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/day_page.h"
@@ -37,6 +38,11 @@ struct ReadAhead {
   std::vector<std::vector<char>> texts;  // one per name read, in order
   size_t failed_at = SIZE_MAX;           // the name whose read failed, if any
   Failure failure;
+  // The day's page as the output folder held it, to compare the new one with: read when every
+  // boxscore was, and to be used only when no page of the same day is written in between.
+  bool page_ahead = false;
+  bool page_read = false;
+  std::vector<char> page;
 };
 
 namespace {
@@ -87,7 +93,8 @@ class DayReader {
       std::lock_guard<std::mutex> lock(mutex_);
       spare_ = &days[1];
     }
-    for (const std::string& key : keys_) {
+    for (size_t k = 0; k < keys_.size(); ++k) {
+      const std::string& key = keys_[k];
       // The buffers of a large day are not kept for the next, as the processor's are not.
       size_t held = 0;
       for (const std::vector<char>& text : filling->texts) held += text.capacity();
@@ -103,6 +110,14 @@ class DayReader {
           filling->failed_at = i;
           break;
         }
+      }
+      // A day asked twice in a row gets its page meanwhile: that page is read when it comes.
+      bool again = k > 0 && keys_[k - 1] == key;
+      filling->page_ahead = !again && !filling->names.empty() && filling->failed_at == SIZE_MAX;
+      if (filling->page_ahead) {
+        int errnum = 0;
+        std::string path = JoinPath(job_.output_folder, DayPageName(key));
+        filling->page_read = platform::ReadFileBytes(path, &filling->page, &errnum);
       }
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, [this] { return stop_ || (ready_ == nullptr && spare_ != nullptr); });
@@ -128,6 +143,13 @@ class DayReader {
   bool stop_ = false;
   std::thread thread_;
 };
+
+// Whether the file at path holds exactly page: told by the copy read ahead where there is one.
+bool HoldsPage(const std::string& path, std::string_view page, const ReadAhead* ahead,
+               std::vector<char>* buffer) {
+  if (ahead == nullptr || !ahead->page_ahead) return FileHoldsBytes(path, page, buffer);
+  return ahead->page_read && std::string_view(ahead->page.data(), ahead->page.size()) == page;
+}
 
 }  // namespace
 
@@ -216,9 +238,13 @@ bool DayProcessor::ProcessDayRead(const ProcessJob& job, std::string_view key,
                                   const ProcessEvents& events, ReadAhead* ahead, Failure* err) {
   size_t games = 0;
   bool changed = false;
-  bool done = BuildPage(job, key, events, ahead, &games, err) &&
-              ReplaceFileIfChanged(JoinPath(job.output_folder, DayPageName(key)), page_, &changed,
-                                   err, &compared_);
+  std::string path = JoinPath(job.output_folder, DayPageName(key));
+  // A page already holding the same bytes is not touched at all (see ReplaceFileIfChanged).
+  bool done = BuildPage(job, key, events, ahead, &games, err);
+  if (done && !HoldsPage(path, page_, ahead, &compared_)) {
+    done = WriteFileAtomically(path, page_, err);
+    changed = done;
+  }
   ReleaseIfLarge();
   if (done && events.page_result) events.page_result(key, changed);
   if (done && events.day_done) events.day_done(key, games);
@@ -273,11 +299,11 @@ size_t DayProcessor::ProcessDaysDurably(const ProcessJob& job, std::span<const s
     std::string path = JoinPath(job.output_folder, DayPageName(key));
     ReadAhead* ahead = reader.Next();
     failed = !BuildPage(job, key, events, ahead, &day.games, err);
-    reader.Done(ahead);
     if (!failed) {
-      day.changed = !FileHoldsBytes(path, page_, &compared_);
+      day.changed = !HoldsPage(path, page_, ahead, &compared_);
       failed = day.changed && !batch.Stage(path, page_, err);
     }
+    reader.Done(ahead);
     ReleaseIfLarge();
     if (failed) break;
     built.push_back(day);
