@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <thread>
 
@@ -72,33 +73,45 @@ class DayReader {
   /// Waits for the next day's read and hands it over; Done gives back its buffers.
   Day* Next() {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return ready_ != nullptr; });
-    Day* day = ready_;
-    ready_ = nullptr;
-    changed_.notify_all();
+    changed_.wait(lock, [this] { return !ready_.empty(); });
+    Day* day = ready_.front();
+    ready_.pop_front();
     return day;
   }
   void Done(Day* day) {
     std::lock_guard<std::mutex> lock(mutex_);
-    spare_ = day;
+    spare_.push_back(day);
     changed_.notify_all();
   }
 
  private:
+  // Days' buffers in turn: one read into here, one read from by the caller, and one more that
+  // lets either side run ahead for a day when the other is held up.
+  static constexpr size_t kDays = 3;
+
   void Run() {
-    // Two days' buffers in turn: one read into here, the other read from by the caller.
-    Day days[2];
-    Day* filling = &days[0];
+    Day days[kDays];
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      spare_ = &days[1];
+      for (Day& day : days) spare_.push_back(&day);
     }
     for (size_t k = 0; k < keys_.size(); ++k) {
       const std::string& key = keys_[k];
+      Day* filling = nullptr;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return stop_ || !spare_.empty(); });
+        if (stop_) return;
+        filling = spare_.front();
+        spare_.pop_front();
+      }
       // The buffers of a large day are not kept for the next, as the processor's are not.
-      size_t held = 0;
+      size_t held = filling->page.capacity();
       for (const std::vector<char>& text : filling->texts) held += text.capacity();
-      if (held > kMostKept) filling->texts = std::vector<std::vector<char>>();
+      if (held > kMostKept) {
+        filling->texts = std::vector<std::vector<char>>();
+        filling->page = std::vector<char>();
+      }
       filling->names = DayFiles(job_.input_names, key);
       filling->failed_at = SIZE_MAX;
       if (filling->texts.size() < filling->names.size()) {
@@ -111,23 +124,24 @@ class DayReader {
           break;
         }
       }
-      // A day asked twice in a row gets its page meanwhile: that page is read when it comes.
-      bool again = k > 0 && keys_[k - 1] == key;
+      // The days still held in the other buffers may not have their pages yet: a day asked
+      // again among them has its page read when it comes.
+      bool again = false;
+      for (size_t back = 1; back < kDays && back <= k; ++back) again |= keys_[k - back] == key;
       filling->page_ahead = !again && !filling->names.empty() && filling->failed_at == SIZE_MAX;
       if (filling->page_ahead) {
         int errnum = 0;
         std::string path = JoinPath(job_.output_folder, DayPageName(key));
         filling->page_read = platform::ReadFileBytes(path, &filling->page, &errnum);
       }
-      std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] { return stop_ || (ready_ == nullptr && spare_ != nullptr); });
-      if (stop_) return;
-      ready_ = filling;
-      filling = spare_;
-      spare_ = nullptr;
+      bool failed = filling->failed_at != SIZE_MAX;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ready_.push_back(filling);
+      }
       changed_.notify_all();
       // The run stops at a failed day: nothing after it is read.
-      if (ready_->failed_at != SIZE_MAX) break;
+      if (failed) break;
     }
     // Stay until the caller has given back the days it holds, which live here.
     std::unique_lock<std::mutex> lock(mutex_);
@@ -138,8 +152,8 @@ class DayReader {
   std::span<const std::string> keys_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  Day* ready_ = nullptr;  // read, waiting for the caller
-  Day* spare_ = nullptr;  // given back by the caller, to read into next
+  std::deque<Day*> ready_;  // read, waiting for the caller, in order
+  std::deque<Day*> spare_;  // given back by the caller, to read into next
   bool stop_ = false;
   std::thread thread_;
 };
