@@ -10,7 +10,7 @@ CMAKE_FLAGS ?=
 # does not.
 DEV_FLAGS = -DGAMEFOLD_WERROR=ON
 
-.PHONY: all deps configure build run test sanitize-test release-test bench bench-short fuzz \
+.PHONY: all deps configure build run test sanitize-test tsan-season release-test bench bench-short fuzz \
 	fuzz-build fuzz-smoke package package-test windows windows-test clean
 
 all: build
@@ -52,6 +52,20 @@ bench-short:
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test:
 	$(MAKE) test BUILD=build-sanitize SANITIZE=ON
+
+# gamefold-batch under ThreadSanitizer on a full sample season: a fresh process, one over
+# current pages, a durable one. Any report of a race ends it with a failure.
+TSAN_SEASON = build-tsan/season
+tsan-season: deps
+	cmake -S . -B build-tsan -G Ninja -DGAMEFOLD_TSAN=ON -DGAMEFOLD_GUI=OFF $(DEV_FLAGS) $(CMAKE_FLAGS)
+	cmake --build build-tsan --target gamefold-batch gamefold-make-season
+	build-tsan/tools/gamefold-sample-season --force --days 180 $(TSAN_SEASON)/in
+	rm -rf $(TSAN_SEASON)/out && mkdir -p $(TSAN_SEASON)/out
+	export TSAN_OPTIONS=halt_on_error=1:exitcode=66; \
+	for args in "" "--all" "--durable"; do \
+		build-tsan/src/batch/gamefold-batch process -q $$args --content 3 --index \
+			$(TSAN_SEASON)/in $(TSAN_SEASON)/out || exit 1; \
+	done
 
 # The libFuzzer targets, built with clang in build-fuzz; each runs FUZZ_SECONDS, one at a time.
 fuzz-build:

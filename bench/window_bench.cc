@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     ++argv;
   }
   const char* season_days = short_run ? "4" : "180";
-  int runs = short_run ? 1 : 5;
+  int runs = short_run ? 1 : 15;
   std::string root = bench::DataFolder(argc > 1 ? argv[1] : nullptr);
   const std::string season = root + "/window-season", out = root + "/window-out";
   const std::string empty = root + "/window-empty", home = root + "/window-home";

@@ -10,6 +10,10 @@ if(TARGET gamefold)
   list(APPEND gamefold_programs gamefold)
 endif()
 install(TARGETS ${gamefold_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The network side of publish, which gamefold-batch starts; not a command of its own.
+if(TARGET gamefold-publish-remote)
+  install(TARGETS gamefold-publish-remote RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/gamefold)
+endif()
 
 set(gamefold_data ${CMAKE_SOURCE_DIR}/data)
 set(gamefold_generated ${CMAKE_BINARY_DIR}/data)

@@ -218,6 +218,33 @@ class FolderWatch {
   std::unique_ptr<State> state_;
 };
 
+/// The path of the running program, for finding the programs installed beside it; "" when it
+/// cannot be told.
+std::string ProgramPath();
+
+/// A program of ours started with one two-way channel as its standard input and output, its
+/// standard error and environment shared with this process. Where a system has no such programs
+/// (the Windows build) Start fails with ENOSYS.
+class ChildProcess {
+ public:
+  ChildProcess();
+  /// Closes the channel and waits for the program to end.
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  /// Starts program with no arguments; false with *errnum (ENOENT when there is none).
+  bool Start(const std::string& program, int* errnum);
+  /// Writes all of bytes; false with *errnum, EPIPE when the program has ended, never a signal.
+  bool Send(std::string_view bytes, int* errnum);
+  /// Reads exactly size bytes; false with *errnum, 0 when the program closed the channel first.
+  bool Receive(char* buffer, size_t size, int* errnum);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
 /// Brings the written bytes of the files at paths to the disk: one sync of their file system
 /// where the system has it (Linux), each file's buffers elsewhere. False with *errnum.
 bool SyncFiles(const std::vector<std::string>& paths, int* errnum);

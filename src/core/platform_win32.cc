@@ -509,6 +509,36 @@ bool IsProcessRunning(long pid) {
   return running;
 }
 
+std::string ProgramPath() {
+  std::wstring path(32768, L'\0');
+  DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return "";
+  path.resize(length);
+  return Narrow(path.data(), path.size());
+}
+
+// The Windows build publishes to folders only and starts no program of its own.
+struct ChildProcess::State {};
+
+ChildProcess::ChildProcess() : state_(std::make_unique<State>()) {}
+
+ChildProcess::~ChildProcess() = default;
+
+bool ChildProcess::Start(const std::string&, int* errnum) {
+  *errnum = ENOSYS;
+  return false;
+}
+
+bool ChildProcess::Send(std::string_view, int* errnum) {
+  *errnum = EPIPE;
+  return false;
+}
+
+bool ChildProcess::Receive(char*, size_t, int* errnum) {
+  *errnum = 0;
+  return false;
+}
+
 DateTime LocalTimeNow() {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);

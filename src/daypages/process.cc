@@ -1,8 +1,14 @@
 #include "daypages/process.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 #include "core/game_day.h"
+#include "core/platform.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/day_page.h"
@@ -39,6 +45,139 @@ SiteLinks LinksOf(const std::vector<std::string>& days, std::string_view key) {
 
 }  // namespace
 
+struct ReadAhead {
+  std::vector<std::string> names;
+  std::vector<std::vector<char>> texts;  // one per name read, in order
+  size_t failed_at = SIZE_MAX;           // the name whose read failed, if any
+  Failure failure;
+  // The day's page as the output folder held it, to compare the new one with: read when every
+  // boxscore was, and to be used only when no page of the same day is written in between.
+  bool page_ahead = false;
+  bool page_read = false;
+  std::vector<char> page;
+};
+
+namespace {
+
+// Reads the days' boxscores one day ahead on a thread of its own, while the caller builds and
+// writes the page of the day before: one core reads, the other builds. Only the caller's thread
+// tells events, so that they come in the order of a run without it; a read that failed is told
+// when its day comes, after the days before it are done.
+class DayReader {
+ public:
+  using Day = ReadAhead;
+
+  DayReader(const ProcessJob& job, std::span<const std::string> keys) : job_(job), keys_(keys) {
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~DayReader() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  DayReader(const DayReader&) = delete;
+  DayReader& operator=(const DayReader&) = delete;
+
+  /// Waits for the next day's read and hands it over; Done gives back its buffers.
+  Day* Next() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !ready_.empty(); });
+    Day* day = ready_.front();
+    ready_.pop_front();
+    return day;
+  }
+  void Done(Day* day) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    spare_.push_back(day);
+    changed_.notify_all();
+  }
+
+ private:
+  // Days' buffers in turn: one read into here, one read from by the caller, and one more that
+  // lets either side run ahead for a day when the other is held up.
+  static constexpr size_t kDays = 3;
+
+  void Run() {
+    Day days[kDays];
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (Day& day : days) spare_.push_back(&day);
+    }
+    for (size_t k = 0; k < keys_.size(); ++k) {
+      const std::string& key = keys_[k];
+      Day* filling = nullptr;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return stop_ || !spare_.empty(); });
+        if (stop_) return;
+        filling = spare_.front();
+        spare_.pop_front();
+      }
+      // The buffers of a large day are not kept for the next, as the processor's are not.
+      size_t held = filling->page.capacity();
+      for (const std::vector<char>& text : filling->texts) held += text.capacity();
+      if (held > kMostKept) {
+        filling->texts = std::vector<std::vector<char>>();
+        filling->page = std::vector<char>();
+      }
+      filling->names = DayFiles(job_.input_names, key);
+      filling->failed_at = SIZE_MAX;
+      if (filling->texts.size() < filling->names.size()) {
+        filling->texts.resize(filling->names.size());
+      }
+      for (size_t i = 0; i < filling->names.size(); ++i) {
+        if (!ReadFileOfFolder(job_.input_folder, filling->names[i], &filling->texts[i],
+                              &filling->failure)) {
+          filling->failed_at = i;
+          break;
+        }
+      }
+      // The days still held in the other buffers may not have their pages yet: a day asked
+      // again among them has its page read when it comes.
+      bool again = false;
+      for (size_t back = 1; back < kDays && back <= k; ++back) again |= keys_[k - back] == key;
+      filling->page_ahead = !again && !filling->names.empty() && filling->failed_at == SIZE_MAX;
+      if (filling->page_ahead) {
+        int errnum = 0;
+        std::string path = JoinPath(job_.output_folder, DayPageName(key));
+        filling->page_read = platform::ReadFileBytes(path, &filling->page, &errnum);
+      }
+      bool failed = filling->failed_at != SIZE_MAX;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ready_.push_back(filling);
+      }
+      changed_.notify_all();
+      // The run stops at a failed day: nothing after it is read.
+      if (failed) break;
+    }
+    // Stay until the caller has given back the days it holds, which live here.
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return stop_; });
+  }
+
+  const ProcessJob& job_;
+  std::span<const std::string> keys_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Day*> ready_;  // read, waiting for the caller, in order
+  std::deque<Day*> spare_;  // given back by the caller, to read into next
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+// Whether the file at path holds exactly page: told by the copy read ahead where there is one.
+bool HoldsPage(const std::string& path, std::string_view page, const ReadAhead* ahead,
+               std::vector<char>* buffer) {
+  if (ahead == nullptr || !ahead->page_ahead) return FileHoldsBytes(path, page, buffer);
+  return ahead->page_read && std::string_view(ahead->page.data(), ahead->page.size()) == page;
+}
+
+}  // namespace
+
 std::vector<std::string> DayFiles(std::span<const std::string> input_names, std::string_view key) {
   std::vector<std::string> names;
   // A name or key shorter than eight bytes never matches.
@@ -67,12 +206,21 @@ size_t DayProcessor::BytesHeld() const {
 
 // Reads the day's boxscores, in order, into the first games.
 bool DayProcessor::ReadDay(const ProcessJob& job, const std::vector<std::string>& names,
-                           const ProcessEvents& events, Failure* err) {
+                           const ProcessEvents& events, ReadAhead* ahead, Failure* err) {
   if (games_.size() < names.size()) games_.resize(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
     if (events.reading_file) events.reading_file(names[i]);
     Game& game = games_[i];
-    if (!ReadFileOfFolder(job.input_folder, names[i], &game.text, err)) return false;
+    if (ahead != nullptr) {
+      if (i == ahead->failed_at) {
+        *err = ahead->failure;
+        return false;
+      }
+      // The read buffer goes back to the reader for a later day.
+      game.text.swap(ahead->texts[i]);
+    } else if (!ReadFileOfFolder(job.input_folder, names[i], &game.text, err)) {
+      return false;
+    }
     FillGame(&game, job.content_choice, names[i]);
   }
   return true;
@@ -80,14 +228,17 @@ bool DayProcessor::ReadDay(const ProcessJob& job, const std::vector<std::string>
 
 // Builds the page of key into page_; *games is the number of its games.
 bool DayProcessor::BuildPage(const ProcessJob& job, std::string_view key,
-                             const ProcessEvents& events, size_t* games, Failure* err) {
-  std::vector<std::string> names = DayFiles(job.input_names, key);
+                             const ProcessEvents& events, ReadAhead* ahead, size_t* games,
+                             Failure* err) {
+  std::vector<std::string> own_names;
+  if (ahead == nullptr) own_names = DayFiles(job.input_names, key);
+  const std::vector<std::string>& names = ahead != nullptr ? ahead->names : own_names;
   *games = names.size();
   if (names.empty()) {
     *err = NoBoxscore(key, job.input_folder);
     return false;
   }
-  if (!ReadDay(job, names, events, err)) return false;
+  if (!ReadDay(job, names, events, ahead, err)) return false;
   if (events.page_opened) events.page_opened(key);
   page_.clear();
   std::optional<SiteLinks> links;
@@ -108,11 +259,20 @@ void DayProcessor::ReleaseIfLarge() {
 
 bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
                               const ProcessEvents& events, Failure* err) {
+  return ProcessDayRead(job, key, events, nullptr, err);
+}
+
+bool DayProcessor::ProcessDayRead(const ProcessJob& job, std::string_view key,
+                                  const ProcessEvents& events, ReadAhead* ahead, Failure* err) {
   size_t games = 0;
   bool changed = false;
-  bool done = BuildPage(job, key, events, &games, err) &&
-              ReplaceFileIfChanged(JoinPath(job.output_folder, DayPageName(key)), page_, &changed,
-                                   err, &compared_);
+  std::string path = JoinPath(job.output_folder, DayPageName(key));
+  // A page already holding the same bytes is not touched at all (see ReplaceFileIfChanged).
+  bool done = BuildPage(job, key, events, ahead, &games, err);
+  if (done && !HoldsPage(path, page_, ahead, &compared_)) {
+    done = WriteFileAtomically(path, page_, err);
+    changed = done;
+  }
   ReleaseIfLarge();
   if (done && events.page_result) events.page_result(key, changed);
   if (done && events.day_done) events.day_done(key, games);
@@ -123,7 +283,7 @@ bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
 bool DayProcessor::PageDiffers(const ProcessJob& job, std::string_view key, bool* differs,
                                Failure* err) {
   size_t games = 0;
-  bool built = BuildPage(job, key, {}, &games, err);
+  bool built = BuildPage(job, key, {}, nullptr, &games, err);
   if (built) {
     *differs = !FileHoldsBytes(JoinPath(job.output_folder, DayPageName(key)), page_, &compared_);
   }
@@ -137,7 +297,18 @@ size_t DayProcessor::ProcessDays(const ProcessJob& job, std::span<const std::str
   RemoveStaleTemporaries(job.output_folder);
   if (job.durable) return ProcessDaysDurably(job, keys, events, err);
   size_t done = 0;
-  while (done < keys.size() && ProcessDay(job, keys[done], events, err)) ++done;
+  if (keys.size() < 2) {
+    while (done < keys.size() && ProcessDay(job, keys[done], events, err)) ++done;
+    return done;
+  }
+  DayReader reader(job, keys);
+  while (done < keys.size()) {
+    ReadAhead* ahead = reader.Next();
+    bool day_done = ProcessDayRead(job, keys[done], events, ahead, err);
+    reader.Done(ahead);
+    if (!day_done) break;
+    ++done;
+  }
   return done;
 }
 
@@ -150,14 +321,17 @@ size_t DayProcessor::ProcessDaysDurably(const ProcessJob& job, std::span<const s
   std::vector<Built> built;
   DurableBatch batch;
   bool failed = false;
+  DayReader reader(job, keys);
   for (const std::string& key : keys) {
     Built day;
     std::string path = JoinPath(job.output_folder, DayPageName(key));
-    failed = !BuildPage(job, key, events, &day.games, err);
+    ReadAhead* ahead = reader.Next();
+    failed = !BuildPage(job, key, events, ahead, &day.games, err);
     if (!failed) {
-      day.changed = !FileHoldsBytes(path, page_, &compared_);
+      day.changed = !HoldsPage(path, page_, ahead, &compared_);
       failed = day.changed && !batch.Stage(path, page_, err);
     }
+    reader.Done(ahead);
     ReleaseIfLarge();
     if (failed) break;
     built.push_back(day);

@@ -30,7 +30,7 @@ struct ProcessJob {
   std::string input_folder;
   std::span<const std::string> input_names;  // the input folder's "*.BOX" names, listing order
   std::string output_folder;
-  int content_choice = 1;  // 1 boxscores, 2 and scoresheets, 3 and logs
+  int content_choice = 1;    // 1 boxscores, 2 and scoresheets, 3 and logs
   std::string charset = {};  // declared in the page's head when not empty (IsCharsetName)
   bool durable = false;      // ProcessDays: pages reach the disk before they are reported done
   /// With the league's site: the sorted keys of the days that have pages, for each page's links
@@ -54,6 +54,9 @@ struct ProcessEvents {
   std::function<void(std::string_view key, const Failure& failure)> day_failed;
 };
 
+/// A day's boxscores read ahead on a thread of their own while the day before is written.
+struct ReadAhead;
+
 /// Writes day pages. Owns the buffers that one day leaves to the next (about one day's files
 /// and page), so one processor kept for a run, or for the program's life, spares allocating
 /// and faulting them in again for every page.
@@ -73,17 +76,20 @@ class DayProcessor {
   bool PageDiffers(const ProcessJob& job, std::string_view key, bool* differs, Failure* err);
 
   /// Removes what a killed run left in the output folder, then writes the page of every key in
-  /// order, reporting each day done. Stops at the first failure, reported to day_failed and in
-  /// err; the days before it keep their pages. Returns the number of days done. A durable job
-  /// puts its pages in place together at the end (DurableBatch), and reports them done then.
+  /// order, reporting each day done; the next day's boxscores are read on a second thread
+  /// meanwhile, events all told on the caller's. Stops at the first failure, reported to day_failed
+  /// and in err; the days before it keep their pages. Returns the number of days done. A durable
+  /// job puts its pages in place together at the end (DurableBatch), and reports them done then.
   size_t ProcessDays(const ProcessJob& job, std::span<const std::string> keys,
                      const ProcessEvents& events, Failure* err);
 
  private:
   bool ReadDay(const ProcessJob& job, const std::vector<std::string>& names,
-               const ProcessEvents& events, Failure* err);
+               const ProcessEvents& events, ReadAhead* ahead, Failure* err);
   bool BuildPage(const ProcessJob& job, std::string_view key, const ProcessEvents& events,
-                 size_t* games, Failure* err);
+                 ReadAhead* ahead, size_t* games, Failure* err);
+  bool ProcessDayRead(const ProcessJob& job, std::string_view key, const ProcessEvents& events,
+                      ReadAhead* ahead, Failure* err);
   void ReleaseIfLarge();
   size_t ProcessDaysDurably(const ProcessJob& job, std::span<const std::string> keys,
                             const ProcessEvents& events, Failure* err);

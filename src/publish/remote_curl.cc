@@ -351,7 +351,7 @@ class CurlSite : public RemoteSite {
 
 }  // namespace
 
-std::unique_ptr<RemoteSite> OpenNetworkSite(const Destination& destination, Failure* err) {
+std::unique_ptr<RemoteSite> OpenCurlSite(const Destination& destination, Failure* err) {
   static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   std::string home = EnvironmentValue("HOME");
   if (destination.scheme == Destination::Scheme::kSftp && home.empty()) {

@@ -28,7 +28,10 @@ class RemoteSite {
 };
 
 /// A site reached over the network (sftp, ftp, ftps); null with the reason when it cannot be.
+/// Relayed to gamefold-publish-remote where the build publishes over the network.
 std::unique_ptr<RemoteSite> OpenNetworkSite(const Destination& destination, Failure* err);
+/// The same reached through libcurl, in gamefold-publish-remote.
+std::unique_ptr<RemoteSite> OpenCurlSite(const Destination& destination, Failure* err);
 
 /// The temporary name that a file is sent under before it is renamed into place: hidden, and
 /// with this process's id and a count in it, so that it is never a name of the site owner's.

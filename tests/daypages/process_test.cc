@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "core/game_day.h"
 #include "core/text_file.h"
@@ -114,6 +116,92 @@ TEST(DayProcessor, StopsAtTheFirstFailedDay) {
   EXPECT_EQ(cause, err.description);
   EXPECT_EQ((std::vector<std::string>{"done 20080405", "failed 20080406 " + cause}), events);
   EXPECT_EQ(std::vector<std::string>{"GamesOf20080405.htm"}, AllEntries(out.path()));
+}
+
+// A run reads each day's boxscores, and the page it may replace, while the day before is built
+// and written. It must tell the same events in the same order, write the same pages, and stop at
+// the same failure as days processed one at a time, durable or not: over a stale page, over
+// current pages, for a day asked twice in a row, and when a later day's read fails early.
+TEST(DayProcessor, ReadingAheadChangesNoEventPageOrFailure) {
+  TempDir in;
+  std::vector<std::string> keys;
+  for (int day = 1; day <= 6; ++day) {
+    std::string key = "200805" + std::string(day < 10 ? "0" : "") + std::to_string(day);
+    keys.push_back(key);
+    // Asked again at once, and after another day.
+    if (day == 2) keys.push_back(key);
+    if (day == 4) keys.push_back(keys[keys.size() - 2]);
+    for (int game = 1; game <= day % 3 + 1; ++game) {
+      std::string name = in / (key + "0000" + std::to_string(game) + ".BOX");
+      // The fifth day's second boxscore cannot be read.
+      if (day == 5 && game == 2) {
+        std::filesystem::create_directory(name);
+        continue;
+      }
+      WriteBytes(name,
+                 ReadBytes(kData + "/2008040600" + std::string(game % 2 ? "001" : "002") + ".BOX"));
+    }
+  }
+  std::vector<std::string> names = AllEntries(in.path());
+  std::sort(names.begin(), names.end());
+  auto run = [&](bool ahead, bool durable, std::vector<std::string>* events, Failure* err) {
+    TempDir out;
+    WriteBytes(out / "GamesOf20080502.htm", kOldPage);
+    ProcessEvents tell;
+    tell.reading_file = [events](const std::string& name) { events->push_back("read " + name); };
+    tell.page_opened = [events](std::string_view key) {
+      events->push_back("page " + std::string(key));
+      // Time for a page of the same day to be read ahead before this one is written.
+      if (key == "20080502" || key == "20080503") {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    };
+    tell.page_result = [events](std::string_view key, bool written) {
+      events->push_back("result " + std::string(key) + (written ? " written" : " same"));
+    };
+    tell.day_done = [events](std::string_view key, size_t games) {
+      events->push_back("done " + std::string(key) + " " + std::to_string(games));
+    };
+    tell.day_failed = [events](std::string_view key, const Failure& failure) {
+      events->push_back("failed " + std::string(key) + " " + failure.description);
+    };
+    ProcessJob job{in.path(), names, out.path(), 3};
+    job.durable = durable;
+    DayProcessor processor;
+    // Then again over the pages just written.
+    for (int pass = 0; pass < 2; ++pass) {
+      size_t done = 0;
+      if (ahead) {
+        done = processor.ProcessDays(job, keys, tell, err);
+      } else {
+        while (done < keys.size() && processor.ProcessDay(job, keys[done], tell, err)) ++done;
+      }
+      events->push_back("days " + std::to_string(done));
+      for (const std::string& page : AllEntries(out.path())) {
+        events->push_back(page + " " + ReadBytes(out / page));
+      }
+    }
+  };
+  for (bool durable : {false, true}) {
+    std::vector<std::string> alone, ahead;
+    Failure alone_err, ahead_err;
+    run(false, durable, &alone, &alone_err);
+    run(true, durable, &ahead, &ahead_err);
+    EXPECT_EQ(alone_err.description, ahead_err.description);
+    EXPECT_EQ(alone_err.path, ahead_err.path);
+    ASSERT_EQ(std::count(alone.begin(), alone.end(), "days 6"), 2);
+    if (durable) {
+      // A durable run tells its days when they are all in place, after every read: its pages,
+      // days done and failure are what must agree.
+      auto told_early = [](const std::string& event) {
+        return !event.starts_with("GamesOf") && !event.starts_with("days ") &&
+               !event.starts_with("failed ");
+      };
+      std::erase_if(alone, told_early);
+      std::erase_if(ahead, told_early);
+    }
+    EXPECT_EQ(alone, ahead);
+  }
 }
 
 bool ProcessApril6(const std::string& in, const std::string& out, Failure* err) {

@@ -415,6 +415,37 @@ TEST_F(FtpTest, ADroppedConnectionLeavesWholeFilesAndTheNextRunSendsTheRest) {
   }
 }
 
+// The network side runs in a program of its own. Missing, dead at once, or speaking out of
+// turn, it fails the run with a message naming it, never kills or hangs gamefold-batch.
+TEST(PublishRemote, AHelperMissingOrNotAnsweringFailsTheRunNamingIt) {
+  TempDir out;
+  WriteBytes(out / "GamesOf20080401.htm", "<html></html>\r\n");
+  const char* given = std::getenv("GAMEFOLD_PUBLISH_REMOTE");
+  std::string kept = given == nullptr ? "" : given;
+  std::string missing = out / "nowhere/gamefold-publish-remote";
+  auto run_with = [&](const std::string& helper) {
+    ::setenv("GAMEFOLD_PUBLISH_REMOTE", helper.c_str(), 1);
+    return Batch({"publish", out.path(), "sftp://league@127.0.0.1:9/site/"});
+  };
+  Outcome absent = run_with(missing);
+  Outcome ended = run_with("/bin/true");
+  Outcome echoing = run_with("/bin/cat");
+  ::setenv("GAMEFOLD_PUBLISH_REMOTE", kept.c_str(), 1);
+  EXPECT_EQ(absent.status, kExitFailure);
+  EXPECT_NE(absent.err.find("Cannot publish to sftp://league@127.0.0.1:9/site/: cannot start " +
+                            missing + ", which sends over the network (it is not there)"),
+            std::string::npos)
+      << absent.err;
+  for (const Outcome& outcome : {ended, echoing}) {
+    EXPECT_EQ(outcome.status, kExitFailure);
+    EXPECT_NE(outcome.err.find(", which sends over the network, stopped or answered out of turn"),
+              std::string::npos)
+        << outcome.err;
+  }
+  // Nothing was sent, so no state file claims anything was.
+  EXPECT_EQ(AllEntries(out.path()), (std::vector<std::string>{"GamesOf20080401.htm"}));
+}
+
 TEST(PublishDestination, ReadsTheUrlAndAFolder) {
   Destination destination;
   std::string problem;
