@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,11 @@ struct Outcome {
   std::string out;
   std::string err;
 };
+
+/// A file: URL of a folder, as a user writes it on either system (file:///C:/web/ on Windows).
+inline std::string FileUrl(std::string folder) {
+  std::replace(folder.begin(), folder.end(), '\\', '/');
+  return "file://" + std::string(folder.starts_with("/") ? "" : "/") + folder + "/";
+}
 
 }  // namespace gamefold::testing

@@ -25,6 +25,7 @@ namespace gamefold {
 namespace {
 
 using testing::Boxscore;
+using testing::FileUrl;
 using testing::kUsageStart;
 using testing::Listing;
 using testing::Outcome;
@@ -37,12 +38,6 @@ std::vector<std::string> EntriesBesideTheLock(const std::string& folder) {
   std::vector<std::string> entries = testing::AllEntries(folder);
   std::erase(entries, std::string(kLockFileName));
   return entries;
-}
-
-// A file: URL of a folder, as a user writes it on either system (file:///C:/web/ on Windows).
-std::string FileUrl(std::string folder) {
-  std::replace(folder.begin(), folder.end(), '\\', '/');
-  return "file://" + std::string(folder.starts_with("/") ? "" : "/") + folder + "/";
 }
 
 Outcome RunArgs(const std::vector<std::string>& args, bool progress = false) {

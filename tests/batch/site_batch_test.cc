@@ -119,7 +119,7 @@ TEST_F(SiteBatchTest, WithoutSiteNothingChangesAndPublishSendsTheSitesPagesByNam
 
   WriteBytes(out_ / "Team-a b.htm", "not ours");
   TempDir site;
-  Outcome sent = Batch({"publish", "--dry-run", out_.path(), "file://" + site.path() + "/"});
+  Outcome sent = Batch({"publish", "--dry-run", out_.path(), testing::FileUrl(site.path())});
   ASSERT_EQ(kExitSuccess, sent.status) << sent.err;
   for (std::string_view name : {"Standings.htm", "Team-Cubs.htm", "Team-Reds.htm", "Team-Mets.htm",
                                 "Team-Expos.htm", "GamesIndex.htm"}) {
