@@ -1,8 +1,12 @@
 #pragma once
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "batch/batch.h"
 
 namespace gamefold::testing {
 
@@ -15,6 +19,14 @@ struct Outcome {
   std::string out;
   std::string err;
 };
+
+/// Runs gamefold-batch with args in this process, as its main does; a progress bar only when
+/// asked for.
+inline Outcome Batch(const std::vector<std::string>& args, bool progress = false) {
+  std::ostringstream out, err;
+  int status = RunBatch(args, out, err, progress);
+  return {status, out.str(), err.str()};
+}
 
 /// A file: URL of a folder, as a user writes it on either system (file:///C:/web/ on Windows).
 inline std::string FileUrl(std::string folder) {

@@ -24,6 +24,7 @@
 namespace gamefold {
 namespace {
 
+using testing::Batch;
 using testing::Boxscore;
 using testing::FileUrl;
 using testing::kUsageStart;
@@ -38,15 +39,6 @@ std::vector<std::string> EntriesBesideTheLock(const std::string& folder) {
   std::vector<std::string> entries = testing::AllEntries(folder);
   std::erase(entries, std::string(kLockFileName));
   return entries;
-}
-
-Outcome RunArgs(const std::vector<std::string>& args, bool progress = false) {
-  std::ostringstream out, err;
-  Outcome run;
-  run.status = RunBatch(args, out, err, progress);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
 }
 
 // Two games on 1 April, one on 2 April, one on 3 April 2008.
@@ -138,39 +130,39 @@ TEST(BatchArguments, ReadsEachCommandAndRejectsBadUsage) {
     EXPECT_EQ(one.problem, problem);
   }
 
-  Outcome run = RunArgs({"list", "in"});
+  Outcome run = Batch({"list", "in"});
   EXPECT_EQ(kExitUsage, run.status);
   EXPECT_EQ("", run.out);
   const std::string kProblem = "gamefold-batch: list needs INPUT and OUTPUT\n";
   EXPECT_EQ(kProblem + std::string(kUsageStart),
             run.err.substr(0, kProblem.size() + kUsageStart.size()));
-  run = RunArgs({"--help"});
+  run = Batch({"--help"});
   EXPECT_EQ(kExitSuccess, run.status);
   EXPECT_EQ(kUsageStart, run.out.substr(0, kUsageStart.size()));
   EXPECT_EQ("", run.err);
-  EXPECT_EQ("gamefold-batch " GAMEFOLD_VERSION "\n", RunArgs({"--version"}).out);
+  EXPECT_EQ("gamefold-batch " GAMEFOLD_VERSION "\n", Batch({"--version"}).out);
 }
 
 TEST_F(BatchTest, ListPrintsTheWaitingDaysAndTheCounters) {
-  Outcome run = RunArgs({"list", in_.path(), out_.path()});
+  Outcome run = Batch({"list", in_.path(), out_.path()});
   EXPECT_EQ(kExitSuccess, run.status);
   EXPECT_EQ("20080401\n20080402\n20080403\n", run.out);
   EXPECT_EQ("3 days to process, 0 days processed, year MAYBE\n", run.err);
 
   WriteBytes(out_ / "GamesOf20080402.htm", "");
-  run = RunArgs({"list", in_.path(), out_.path()});
+  run = Batch({"list", in_.path(), out_.path()});
   EXPECT_EQ("20080401\n20080403\n", run.out);
   EXPECT_EQ("2 days to process, 1 days processed, year MATCHED\n", run.err);
 
   WriteBytes(out_ / "GamesOf20070403.htm", "");
-  run = RunArgs({"list", in_.path(), out_.path()});
+  run = Batch({"list", in_.path(), out_.path()});
   EXPECT_EQ("20080401\n", run.out);
   EXPECT_EQ("1 days to process, 2 days processed, year NO MATCH\n", run.err);
 }
 
 TEST_F(BatchTest, ListEndsEarlyOrFailsAsTheCatalogueDoes) {
   TempDir empty;
-  Outcome run = RunArgs({"list", empty.path(), out_.path()});
+  Outcome run = Batch({"list", empty.path(), out_.path()});
   EXPECT_EQ(kExitSuccess, run.status);
   EXPECT_EQ("", run.out);
   EXPECT_EQ("No boxscore files (*.BOX) in " + empty.path() + ": no days listed\n", run.err);
@@ -182,11 +174,11 @@ TEST_F(BatchTest, ListEndsEarlyOrFailsAsTheCatalogueDoes) {
                                       (in_ / "2008.BOX") +
                                       ": the first boxscore name is not 17 characters long, so "
                                       "no days are listed\n";
-  run = RunArgs({"list", in_.path(), out_.path()});
+  run = Batch({"list", in_.path(), out_.path()});
   EXPECT_EQ(kExitFailure, run.status);
   EXPECT_EQ("", run.out);
   EXPECT_EQ(kShortFirstName, run.err);
-  run = RunArgs({"process", "-q", "--report", "json", in_.path(), out_.path()});
+  run = Batch({"process", "-q", "--report", "json", in_.path(), out_.path()});
   EXPECT_EQ(kExitFailure, run.status);
   EXPECT_EQ(kShortFirstName, run.err);
   EXPECT_NE(std::string::npos, run.out.find("\"failed\":1")) << run.out;
@@ -195,7 +187,7 @@ TEST_F(BatchTest, ListEndsEarlyOrFailsAsTheCatalogueDoes) {
   std::filesystem::remove(in_ / "2008.BOX");
 
   WriteBytes(out_ / "GamesOfYYYYMMDD.htm", "");  // a page name of 19 characters without a year
-  run = RunArgs({"list", in_.path(), out_.path()});
+  run = Batch({"list", in_.path(), out_.path()});
   EXPECT_EQ(kExitFailure, run.status);
   EXPECT_EQ("", run.out);
   EXPECT_EQ("Error Encountered 13 Type mismatch (GamesOfYYYYMMDD.htm)\n", run.err);
@@ -220,7 +212,7 @@ TEST_F(BatchTest, ListPrintsWhatSortedListingsGive) {
   WriteBytes(out_ / "GamesOf20080501.htm", "");
   WriteBytes(out_ / "GamesOf20070403.htm", "");
   WriteBytes(in_ / "2007123100001.BOX", "");
-  Outcome run = RunArgs({"list", in_.path(), out_.path()});
+  Outcome run = Batch({"list", in_.path(), out_.path()});
   CatalogueResult sorted = catalogue();
   ASSERT_EQ(CatalogueResult::End::kListed, sorted.end);
   std::string expected;
@@ -238,7 +230,7 @@ TEST_F(BatchTest, ListPrintsWhatSortedListingsGive) {
   WriteBytes(in_ / "2008.BOX", "");
   WriteBytes(in_ / "20080.BOX", "");
   WriteBytes(out_ / "GamesOf2008Apr1.htm", "");
-  run = RunArgs({"list", in_.path(), out_.path()});
+  run = Batch({"list", in_.path(), out_.path()});
   sorted = catalogue();
   ASSERT_EQ(CatalogueResult::End::kFailed, sorted.end);
   EXPECT_EQ(kExitFailure, run.status);
@@ -248,7 +240,7 @@ TEST_F(BatchTest, ListPrintsWhatSortedListingsGive) {
 
   // A short least name ends the rebuild early, whatever name the folder gives first.
   WriteBytes(in_ / "1.BOX", "");
-  run = RunArgs({"list", in_.path(), out_.path()});
+  run = Batch({"list", in_.path(), out_.path()});
   EXPECT_EQ(CatalogueResult::End::kFileError, catalogue().end);
   EXPECT_EQ(kExitFailure, run.status);
   EXPECT_EQ("", run.out);
@@ -256,7 +248,7 @@ TEST_F(BatchTest, ListPrintsWhatSortedListingsGive) {
 }
 
 TEST_F(BatchTest, ProcessWritesTheWindowsPagesForTheKeysGiven) {
-  Outcome run = RunArgs(
+  Outcome run = Batch(
       {"process", "--content", "2", in_.path(), out_.path(), "20080403", "20080401", "20080401"});
   EXPECT_EQ(kExitSuccess, run.status);
   EXPECT_EQ("", run.out);
@@ -275,7 +267,7 @@ TEST_F(BatchTest, ProcessWithoutKeysDoesEveryListedDayAndTheIndex) {
   const std::string kOldPage = "kept as it was\r\n";
   WriteBytes(out_ / "GamesOf20080402.htm", kOldPage);
   WriteBytes(out_ / "vuzad.css", "");
-  Outcome run = RunArgs({"process", "--content", "3", "--index", in_.path(), out_.path()}, true);
+  Outcome run = Batch({"process", "--content", "3", "--index", in_.path(), out_.path()}, true);
   EXPECT_EQ(kExitSuccess, run.status);
   EXPECT_EQ("", run.out);
   // On a terminal the bar redraws itself and ends its line before the counters.
@@ -294,7 +286,7 @@ TEST_F(BatchTest, ProcessWithoutKeysDoesEveryListedDayAndTheIndex) {
 
   // Nothing left to do: no page is touched, and the index is written all the same.
   std::filesystem::remove(out_ / kIndexPageName);
-  run = RunArgs({"process", "--index", in_.path(), out_.path()});
+  run = Batch({"process", "--index", in_.path(), out_.path()});
   EXPECT_EQ(kExitSuccess, run.status);
   EXPECT_EQ("0 days to process, 3 days processed, year MATCHED\n", run.err);
   EXPECT_EQ(WindowPage("20080401", 3), Page("20080401"));
@@ -306,7 +298,7 @@ TEST_F(BatchTest, ProcessWithoutKeysDoesEveryListedDayAndTheIndex) {
 TEST_F(BatchTest, ADayWithoutBoxscoresFailsAndKeepsItsPage) {
   const std::string kGoodPage = "a good page\r\n";
   WriteBytes(out_ / "GamesOf20080409.htm", kGoodPage);
-  Outcome run = RunArgs({"process", "--report", "json", "-q", in_.path(), out_.path(), "20080401",
+  Outcome run = Batch({"process", "--report", "json", "-q", in_.path(), out_.path(), "20080401",
                          "20080409", "20080402"});
   EXPECT_EQ(kExitFailure, run.status);
   const std::string kCause = "no boxscore of 20080409 in " + in_.path();
@@ -329,7 +321,7 @@ TEST_F(BatchTest, ProcessTellsOfTheYearsItLeavesToAll) {
   WriteBytes(in / "2009123000001.BOX", Boxscore("Mets", 1, "Expos", 4));
   WriteBytes(in / "2010040100001.BOX", Boxscore("Mets", 2, "Expos", 4));
   WriteBytes(out_ / "vuzad.css", "");
-  Outcome run = RunArgs({"process", "--report", "json", "--index", in.path(), out_.path()});
+  Outcome run = Batch({"process", "--report", "json", "--index", in.path(), out_.path()});
   EXPECT_EQ(kExitSuccess, run.status) << run.err;
   EXPECT_EQ(
       "Boxscores of 2009, 2010 not published: only the days of 2008 are listed; process --all "
@@ -340,7 +332,7 @@ TEST_F(BatchTest, ProcessTellsOfTheYearsItLeavesToAll) {
   EXPECT_EQ((std::vector<std::string>{"GamesIndex.htm", "GamesOf20081230.htm",
                                       "GamesOf20081231.htm", "vuzad.css"}),
             EntriesBesideTheLock(out_.path()));
-  run = RunArgs({"process", "--all", "--report", "json", in.path(), out_.path()});
+  run = Batch({"process", "--all", "--report", "json", in.path(), out_.path()});
   EXPECT_EQ(kExitSuccess, run.status) << run.err;
   EXPECT_NE(std::string::npos, run.out.find("\"unpublished_years\":[]")) << run.out;
   for (const char* key : {"20090101", "20091230", "20100401"}) EXPECT_FALSE(Page(key).empty());
@@ -351,24 +343,24 @@ TEST_F(BatchTest, ProcessTellsOfTheYearsItLeavesToAll) {
 TEST_F(BatchTest, ProcessIndexWarnsOfAMissingStyleSheet) {
   const std::string kWarning = "Warning: no vuzad.css in " + out_.path() +
                                ": the pages link it, so they show without their style\n";
-  Outcome run = RunArgs({"process", "--index", in_.path(), out_.path()});
+  Outcome run = Batch({"process", "--index", in_.path(), out_.path()});
   EXPECT_EQ(kExitSuccess, run.status);
   EXPECT_TRUE(run.err.ends_with("year MATCHED\n" + kWarning)) << run.err;
-  run = RunArgs({"process", "-q", "--index", in_.path(), out_.path()});
+  run = Batch({"process", "-q", "--index", in_.path(), out_.path()});
   EXPECT_EQ("", run.err);
-  run = RunArgs({"process", in_.path(), out_.path(), "20080401"});  // no index: no warning
+  run = Batch({"process", in_.path(), out_.path(), "20080401"});  // no index: no warning
   EXPECT_EQ(std::string::npos, run.err.find("vuzad.css")) << run.err;
   TempDir site;
-  run = RunArgs({"publish", out_.path(), FileUrl(site.path())});
+  run = Batch({"publish", out_.path(), FileUrl(site.path())});
   EXPECT_EQ(kExitSuccess, run.status) << run.err;
   EXPECT_TRUE(run.err.ends_with(kWarning)) << run.err;
   WriteBytes(out_ / "vuzad.css", "");
-  run = RunArgs({"process", "--index", in_.path(), out_.path()});
+  run = Batch({"process", "--index", in_.path(), out_.path()});
   EXPECT_EQ(std::string::npos, run.err.find("vuzad.css")) << run.err;
 }
 
 TEST_F(BatchTest, IndexWritesTheWindowsIndexOfTheOutputFolder) {
-  Outcome run = RunArgs({"index", out_.path()});
+  Outcome run = Batch({"index", out_.path()});
   EXPECT_EQ(kExitFailure, run.status);
   EXPECT_EQ(1, std::count(run.err.begin(), run.err.end(), '\n'));
   EXPECT_NE(std::string::npos, run.err.find(out_.path())) << run.err;
@@ -376,7 +368,7 @@ TEST_F(BatchTest, IndexWritesTheWindowsIndexOfTheOutputFolder) {
 
   WriteBytes(out_ / "GamesOf20080501.htm", "");
   WriteBytes(out_ / "GamesOf20080614.htm", "");
-  run = RunArgs({"index", out_.path()});
+  run = Batch({"index", out_.path()});
   EXPECT_EQ("", run.err);
   EXPECT_EQ(kExitSuccess, run.status);
   std::string index;
@@ -395,19 +387,19 @@ void ExpectFailure(const Outcome& run, const std::string& line) {
 TEST_F(BatchTest, BadFoldersFailWithOneLineNamingTheFile) {
   std::string missing = in_ / "missing";
   ExpectFailure(
-      RunArgs({"list", missing, out_.path()}),
+      Batch({"list", missing, out_.path()}),
       "Error Encountered 53 cannot list the folder " + missing + ": No such file or directory");
   ExpectFailure(
-      RunArgs({"process", missing, out_.path(), "20080401"}),
+      Batch({"process", missing, out_.path(), "20080401"}),
       "Error Encountered 53 cannot list the folder " + missing + ": No such file or directory");
   ExpectFailure(
-      RunArgs({"process", in_.path(), missing}),
+      Batch({"process", in_.path(), missing}),
       "Error Encountered 53 cannot list the folder " + missing + ": No such file or directory");
-  ExpectFailure(RunArgs({"index", missing}), "Error Encountered 53 cannot list the folder " +
+  ExpectFailure(Batch({"index", missing}), "Error Encountered 53 cannot list the folder " +
                                                  missing + ": No such file or directory");
   std::string file = in_ / "2008040100001.BOX";
   ExpectFailure(
-      RunArgs({"process", in_.path(), file, "20080401"}),
+      Batch({"process", in_.path(), file, "20080401"}),
       "Error Encountered 76 cannot write " + JoinPath(file, "GamesOf20080401.htm") +
           ": Not a directory");
 }
@@ -420,7 +412,7 @@ TEST_F(BatchTest, AnUnreadableBoxscoreStopsTheRunKeepingThePagesDone) {
   const std::string kOldPage = "kept as it was\r\n";
   WriteBytes(out_ / "GamesOf20080403.htm", kOldPage);
   std::filesystem::create_symlink("/proc/self/mem", in_ / "2008040300002.BOX");
-  ExpectFailure(RunArgs({"process", in_.path(), out_.path(), "20080401", "20080403", "20080402"}),
+  ExpectFailure(Batch({"process", in_.path(), out_.path(), "20080401", "20080403", "20080402"}),
                 "Error Encountered 75 cannot read " + (in_ / "2008040300002.BOX") +
                     ": a link leading out of its folder");
   EXPECT_FALSE(Page("20080401").empty());

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "batch/batch.h"
+#include "batch/batch_outcome.h"
 #include "core/folder_lock.h"
 #include "core/game_day.h"
 #include "core/text_file.h"
@@ -23,24 +24,14 @@
 namespace gamefold {
 namespace {
 
+using testing::Batch;
+using testing::Outcome;
 using nlohmann::json;
 using testing::AllEntries;
 using testing::Boxscore;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-
-struct Outcome {
-  int status = 0;
-  std::string out;
-  std::string err;
-};
-
-Outcome Batch(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int status = RunBatch(args, out, err, false);
-  return {status, out.str(), err.str()};
-}
 
 size_t Count(std::string_view text, std::string_view part) {
   size_t count = 0;

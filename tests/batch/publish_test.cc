@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "batch/batch.h"
+#include "batch/batch_outcome.h"
 #include "core/folder_listing.h"
 #include "core/folder_lock.h"
 #include "core/game_day.h"
@@ -25,24 +26,14 @@
 namespace gamefold {
 namespace {
 
+using testing::Batch;
+using testing::Outcome;
 using nlohmann::json;
 using testing::AllEntries;
 using testing::Boxscore;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-
-struct Outcome {
-  int status = 0;
-  std::string out;
-  std::string err;
-};
-
-Outcome Batch(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int status = RunBatch(args, out, err, false);
-  return {status, out.str(), err.str()};
-}
 
 std::string Hex(std::string_view bytes) {
   std::string hex;

@@ -13,20 +13,12 @@
 namespace gamefold {
 namespace {
 
+using testing::Batch;
 using testing::Boxscore;
 using testing::Outcome;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-
-Outcome Batch(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  Outcome run;
-  run.status = RunBatch(args, out, err, false);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
-}
 
 bool Holds(const std::string& text, std::string_view part) {
   return text.find(part) != std::string::npos;

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "batch/batch.h"
+#include "batch/batch_outcome.h"
 #include "publish/remote_site.h"
 #include "support/boxscores.h"
 #include "support/temp_dir.h"
@@ -29,22 +30,13 @@
 namespace gamefold {
 namespace {
 
+using testing::Batch;
+using testing::Outcome;
 using nlohmann::json;
 using testing::AllEntries;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-
-struct Outcome {
-  int status = 0;
-  std::string out, err;
-};
-
-Outcome Batch(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int status = RunBatch(args, out, err, false);
-  return {status, out.str(), err.str()};
-}
 
 std::vector<std::string> SentOf(const Outcome& outcome) {
   return json::parse(outcome.out)["publish"]["sent"].get<std::vector<std::string>>();
