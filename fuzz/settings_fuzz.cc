@@ -23,6 +23,9 @@ void CheckApplicable(const std::vector<SettingsLine>& lines) {
       FUZZ_CHECK(!line.charset.empty());
       FUZZ_CHECK(line.charset.find_first_of("<>\"'&= \t\r\n") == std::string::npos);
       FUZZ_CHECK(line.folder.empty());
+    } else if (line.kind == SettingsLine::Kind::kSite) {
+      // A switch alone: it carries no folder, no name and no choice.
+      FUZZ_CHECK(line.folder.empty() && line.charset.empty() && line.choice == 0);
     } else {
       FUZZ_CHECK(!line.folder.empty());
       // A folder is one line's text: it can hold no line end of the file.
