@@ -1,0 +1,14 @@
+#include "batch/batch_internal.h"
+
+namespace gamefold::batch {
+
+int RunProcess(const BatchCommand& command, std::ostream& out, std::ostream& err,
+               bool show_progress) {
+  Run run{command, NotesOf(command, err), err, show_progress, {"process"}};
+  bool done = Locked(
+      &run, [&run, &out] { return ThenPublish(&run, out, [&run] { return ProcessPass(&run); }); });
+  EmitReport(run, out);
+  return done ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace gamefold::batch
