@@ -241,10 +241,9 @@ std::ostream& NotesOf(const BatchCommand& command, std::ostream& err) {
 // The pages link the style sheet by its bare name, and nothing here writes it: a site without
 // one shows its pages unstyled, which the user should hear of before the world sees it.
 void WarnWithoutStyleSheet(Run* run) {
-  constexpr std::string_view kStyleSheet = "vuzad.css";
-  std::string path = JoinPath(run->command.output_folder, kStyleSheet);
+  std::string path = JoinPath(run->command.output_folder, kStyleSheetName);
   if (platform::KindOfPath(path) == platform::EntryKind::kMissing) {
-    run->notes << "Warning: no " << kStyleSheet << " in " << run->command.output_folder
+    run->notes << "Warning: no " << kStyleSheetName << " in " << run->command.output_folder
                << ": the pages link it, so they show without their style\n";
   }
 }
