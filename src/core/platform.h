@@ -1,10 +1,10 @@
 #pragma once
 
 // What the core asks of the operating system. The platform_posix_*.cc files and the
-// platform_win32_*.cc files each implement all of it; the build takes one side. Paths are bytes as the user gave them: on Windows
-// they are UTF-8, converted to the system's wide characters at each call. Failures give an
-// error number of <cerrno> (ENOENT, EACCES, ...), the same on every system for the same cause,
-// so that users see the same error numbers and messages everywhere.
+// platform_win32_*.cc files each implement all of it; the build takes one side. Paths are bytes as
+// the user gave them: on Windows they are UTF-8, converted to the system's wide characters at each
+// call. Failures give an error number of <cerrno> (ENOENT, EACCES, ...), the same on every system
+// for the same cause, so that users see the same error numbers and messages everywhere.
 
 #include <cerrno>
 #include <cstdint>
