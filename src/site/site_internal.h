@@ -17,7 +17,7 @@ struct Record {
   // "W-L", and "-T" after it when there are ties to tell.
   std::string Text() const {
     std::string text = std::to_string(wins) + "-" + std::to_string(losses);
-    if (ties > 0) text += "-" + std::to_string(ties);
+    if (ties > 0) text.append("-").append(std::to_string(ties));
     return text;
   }
 };
