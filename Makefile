@@ -123,4 +123,4 @@ package-test: package
 	packaging/package-test.sh $(BUILD)
 
 clean:
-	rm -rf build build-sanitize build-fuzz build-bench build-release build-windows
+	rm -rf build build-sanitize build-fuzz build-bench build-release build-tsan build-windows
