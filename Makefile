@@ -1,11 +1,17 @@
 # make run   installs what is missing, builds, and opens the window on a sample season
-# make test  installs what is missing, builds, and runs every test
+# make test  installs what is missing (the test packages too), builds, and runs every test
 BUILD ?= build
 WINDOWS_BUILD ?= build-windows
 SANITIZE ?= OFF
 FUZZ_SECONDS ?= 60
 BENCH_ARGS ?=
 CMAKE_FLAGS ?=
+# `make build` and `make run` install only what building and running need, and build the tests
+# when GoogleTest is already there (AUTO); the test targets install the test packages as well
+# and require the tests (ON). Both configure the same build, so one after the other recompiles
+# nothing.
+TESTS ?= AUTO
+TEST_DEPS ?= 0
 # Development builds treat warnings as errors; a plain `cmake` build (a user's, a packager's)
 # does not.
 DEV_FLAGS = -DGAMEFOLD_WERROR=ON
@@ -16,10 +22,10 @@ DEV_FLAGS = -DGAMEFOLD_WERROR=ON
 all: build
 
 deps:
-	@tools/install-deps.sh
+	@GAMEFOLD_TEST_DEPS=$(TEST_DEPS) tools/install-deps.sh
 
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja -DGAMEFOLD_TESTS=ON -DGAMEFOLD_SANITIZE=$(SANITIZE) \
+	cmake -S . -B $(BUILD) -G Ninja -DGAMEFOLD_TESTS=$(TESTS) -DGAMEFOLD_SANITIZE=$(SANITIZE) \
 		$(DEV_FLAGS) $(CMAKE_FLAGS)
 
 build: configure
@@ -28,12 +34,14 @@ build: configure
 run: build
 	tools/run-sample.sh $(BUILD)
 
-test: build
+test:
+	$(MAKE) build TESTS=ON TEST_DEPS=1
 	ctest --test-dir $(BUILD) --output-on-failure
 
 # The optimised build with its tests, less the slow ones (chromium, a 200 MB input).
 release-test:
-	$(MAKE) build BUILD=build-release CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)"
+	$(MAKE) build BUILD=build-release TESTS=ON TEST_DEPS=1 \
+		CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)"
 	ctest --test-dir build-release --output-on-failure -LE slow
 
 # Season-sized benchmarks in an optimised build of their own; prints the tables.
@@ -115,4 +123,4 @@ package-test: package
 	packaging/package-test.sh $(BUILD)
 
 clean:
-	rm -rf build build-sanitize build-fuzz build-bench build-release build-windows
+	rm -rf build build-sanitize build-fuzz build-bench build-release build-tsan build-windows

@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "bench_support.h"
+#include "bench/bench_support.h"
 #include "core/game_day.h"
 
 namespace {

@@ -22,7 +22,7 @@
 #include "app/day_list.h"
 #include "app/folder_picker.h"
 #include "app/form1.h"
-#include "bench_support.h"
+#include "bench/bench_support.h"
 
 namespace {
 

@@ -15,7 +15,9 @@ endif()
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/build_info.h.in
                ${CMAKE_BINARY_DIR}/generated/build_info.h @ONLY)
-include_directories(${CMAKE_BINARY_DIR}/generated)
+# build_info.h, for whatever links it (src/core's failure.h, and through it every library).
+add_library(gamefold_build_info INTERFACE)
+target_include_directories(gamefold_build_info INTERFACE ${CMAKE_BINARY_DIR}/generated)
 
 # The documents go where Debian looks for them, under the package's name in lower case. Set
 # before anything (Qt's package files among them) includes GNUInstallDirs, which would take the

@@ -12,9 +12,9 @@
 #include "core/game_day.h"
 #include "core/text_file.h"
 #include "daypages/boxscore.h"
-#include "support/line_readers.h"
 #include "daypages/day_page.h"
-#include "fuzz_check.h"
+#include "fuzz/fuzz_check.h"
+#include "tests/support/line_readers.h"
 
 namespace gamefold::fuzz {
 

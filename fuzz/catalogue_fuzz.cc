@@ -12,7 +12,7 @@
 
 #include "catalogue/catalogue.h"
 #include "core/numbers.h"
-#include "fuzz_check.h"
+#include "fuzz/fuzz_check.h"
 
 namespace gamefold::fuzz {
 

@@ -11,7 +11,7 @@
 #include "core/folder_listing.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
-#include "fuzz_check.h"
+#include "fuzz/fuzz_check.h"
 
 namespace gamefold::fuzz {
 

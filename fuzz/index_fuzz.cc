@@ -11,7 +11,7 @@
 
 #include "core/failure.h"
 #include "core/game_day.h"
-#include "fuzz_check.h"
+#include "fuzz/fuzz_check.h"
 #include "monthindex/index_page.h"
 
 namespace gamefold::fuzz {

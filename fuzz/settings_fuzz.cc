@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/settings_file.h"
-#include "fuzz_check.h"
+#include "fuzz/fuzz_check.h"
 
 namespace gamefold::fuzz {
 

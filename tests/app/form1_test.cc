@@ -22,9 +22,9 @@
 #include "core/folder_lock.h"
 #include "core/game_day.h"
 #include "daypages/process.h"
-#include "support/boxscores.h"
-#include "support/fixed_clock.h"
-#include "support/temp_dir.h"
+#include "tests/support/boxscores.h"
+#include "tests/support/fixed_clock.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/text_file.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/text_file.h"
-#include "support/fixed_clock.h"
-#include "support/temp_dir.h"
+#include "tests/support/fixed_clock.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

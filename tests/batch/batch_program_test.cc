@@ -12,9 +12,9 @@
 #include "core/text_file.h"
 #include "daypages/boxscore.h"
 #include "daypages/process.h"
-#include "support/line_readers.h"
-#include "batch/batch_outcome.h"
-#include "support/temp_dir.h"
+#include "tests/batch/batch_outcome.h"
+#include "tests/support/line_readers.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

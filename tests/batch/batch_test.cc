@@ -14,12 +14,12 @@
 #include "core/platform.h"
 #include "core/text_file.h"
 #include "daypages/boxscore.h"
-#include "support/line_readers.h"
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
-#include "support/boxscores.h"
-#include "batch/batch_outcome.h"
-#include "support/temp_dir.h"
+#include "tests/batch/batch_outcome.h"
+#include "tests/support/boxscores.h"
+#include "tests/support/line_readers.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

@@ -14,12 +14,12 @@
 #include <thread>
 
 #include "batch/batch.h"
-#include "batch/batch_outcome.h"
 #include "core/folder_lock.h"
 #include "core/game_day.h"
 #include "core/text_file.h"
-#include "support/boxscores.h"
-#include "support/temp_dir.h"
+#include "tests/batch/batch_outcome.h"
+#include "tests/support/boxscores.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

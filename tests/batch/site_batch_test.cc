@@ -5,10 +5,10 @@
 #include <sstream>
 
 #include "batch/batch.h"
-#include "batch/batch_outcome.h"
 #include "core/game_day.h"
-#include "support/boxscores.h"
-#include "support/temp_dir.h"
+#include "tests/batch/batch_outcome.h"
+#include "tests/support/boxscores.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "core/folder_listing.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

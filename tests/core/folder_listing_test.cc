@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "core/text_file.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

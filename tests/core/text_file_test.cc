@@ -8,7 +8,7 @@
 
 #include "core/folder_listing.h"
 #include "core/platform.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

@@ -1,11 +1,11 @@
 #include "daypages/boxscore.h"
-#include "support/line_readers.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "core/text_file.h"
+#include "tests/support/line_readers.h"
 
 namespace gamefold {
 namespace {

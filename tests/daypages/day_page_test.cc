@@ -1,10 +1,11 @@
-#include "support/line_readers.h"
 #include "daypages/day_page.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include "tests/support/line_readers.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

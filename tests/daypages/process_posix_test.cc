@@ -5,7 +5,7 @@
 #include <csignal>
 
 #include "daypages/process.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

@@ -24,7 +24,7 @@
 #include "core/game_day.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

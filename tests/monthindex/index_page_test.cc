@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "core/text_file.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

@@ -22,10 +22,10 @@
 #include <thread>
 
 #include "batch/batch.h"
-#include "batch/batch_outcome.h"
 #include "publish/remote_site.h"
-#include "support/boxscores.h"
-#include "support/temp_dir.h"
+#include "tests/batch/batch_outcome.h"
+#include "tests/support/boxscores.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

@@ -7,8 +7,8 @@
 #include "core/game_day.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
-#include "support/boxscores.h"
-#include "support/temp_dir.h"
+#include "tests/support/boxscores.h"
+#include "tests/support/temp_dir.h"
 
 namespace gamefold {
 namespace {

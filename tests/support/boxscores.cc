@@ -1,4 +1,4 @@
-#include "support/boxscores.h"
+#include "tests/support/boxscores.h"
 
 #include "core/text_file.h"
 

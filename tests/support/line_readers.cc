@@ -1,4 +1,4 @@
-#include "support/line_readers.h"
+#include "tests/support/line_readers.h"
 
 namespace gamefold {
 
