@@ -176,5 +176,26 @@ TEST_F(SmallSeason, ChoosesTheDaysAsAsked) {
   EXPECT_FALSE(result.output_listed);
 }
 
+// With the site, a day given brings its neighbours that have pages along, since their links
+// change, and the standings follow the days.
+TEST_F(SmallSeason, TheSiteBringsTheNeighboursAlong) {
+  RunResult result;
+  ASSERT_TRUE(ProcessRun(Place(), {}, {DayChoice::kAll}, &processor, {}, &result));
+  std::vector<std::string> keys;
+  bool site_told = false;
+  RunEvents events;
+  events.writing = [&keys](std::span<const std::string> all, std::span<const std::string>) {
+    keys.assign(all.begin(), all.end());
+  };
+  events.site = [&site_told](const SiteResult& site) { site_told = !site.written.empty(); };
+  result = {};
+  ProcessRequest request{DayChoice::kGiven, {"20080407"}};
+  ASSERT_TRUE(ProcessRun(Place(), {1, "", false, true}, request, &processor, events, &result))
+      << result.failure.description;
+  EXPECT_EQ((std::vector<std::string>{"20080407", "20080406", "20080409"}), keys);
+  EXPECT_TRUE(site_told);
+  EXPECT_FALSE(ReadBytes(out / kStandingsPageName).empty());
+}
+
 }  // namespace
 }  // namespace gamefold
