@@ -20,10 +20,10 @@ TEST(ProgressLine, DrawsOverOneLineAndEndsItOnce) {
   line.Draw(3, 3, "3/3 files sent");
   line.Finish();
   line.Finish();
-  EXPECT_EQ("\r[" + std::string(30, ' ') + "] 0/0 files sent" + "\r[" + std::string(10, '#') +
-                std::string(20, ' ') + "] 1/3 files sent" + "\r[" + std::string(30, '#') +
-                "] 3/3 files sent\n",
-            err.str());
+  std::string expected = "\r[";
+  expected.append(30, ' ').append("] 0/0 files sent\r[").append(10, '#').append(20, ' ');
+  expected.append("] 1/3 files sent\r[").append(30, '#').append("] 3/3 files sent\n");
+  EXPECT_EQ(expected, err.str());
 
   std::ostringstream quiet;
   ProgressLine hidden(quiet, false);

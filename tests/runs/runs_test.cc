@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/folder_lock.h"
@@ -20,6 +22,11 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
+// "what detail", appended rather than concatenated to a literal.
+std::string Line(std::string_view what, std::string_view detail) {
+  return std::string(what).append(" ").append(detail);
+}
+
 // A season of three days, two games on the first.
 class SmallSeason : public ::testing::Test {
  protected:
@@ -36,18 +43,18 @@ class SmallSeason : public ::testing::Test {
   RunEvents Recorder(std::vector<std::string>* lines) const {
     RunEvents events;
     events.chosen = [lines](const ChosenDays& days) {
-      lines->push_back("chosen " + std::to_string(days.keys.size()));
+      lines->push_back(Line("chosen", std::to_string(days.keys.size())));
     };
     events.writing = [lines](std::span<const std::string> keys, std::span<const std::string>) {
-      lines->push_back("writing " + std::to_string(keys.size()));
+      lines->push_back(Line("writing", std::to_string(keys.size())));
     };
-    events.day.page_opened = [lines](std::string_view key) {
-      lines->push_back("page " + std::string(key));
-    };
+    events.day.page_opened = [lines](std::string_view key) { lines->push_back(Line("page", key)); };
     events.day.day_failed = [lines](std::string_view key, const Failure&) {
-      lines->push_back("failed " + std::string(key));
+      lines->push_back(Line("failed", key));
     };
-    events.days_ended = [lines](size_t done) { lines->push_back("ended " + std::to_string(done)); };
+    events.days_ended = [lines](size_t done) {
+      lines->push_back(Line("ended", std::to_string(done)));
+    };
     events.rebuilt = [lines](const CatalogueResult&) { lines->push_back("rebuilt"); };
     events.index = [lines](const std::string& path, bool written) {
       lines->push_back(path.substr(path.rfind('/') + 1) + (written ? " written" : " unchanged"));
