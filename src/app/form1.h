@@ -11,6 +11,7 @@
 #include "core/failure.h"
 #include "core/folder_listing.h"
 #include "daypages/process.h"
+#include "runs/runs.h"
 
 class QFileSystemWatcher;
 class QLabel;
@@ -72,8 +73,10 @@ class Form1 : public QWidget {
   void Form_Load();
   void Command2_Click();
   void Command1_Click();
-  bool ProcessSelectedDays(Failure* err);
-  bool WriteSitePages(Failure* err);
+  RunResult ProcessSelectedDays();
+  RunPlace RunPlaceOf(bool* pointer_shown);
+  OutputSettings OutputSettingsOf() const;
+  void TraceSite(const SiteResult& result);
   void cmdBuildIndex_Click();
   void List1_Click(int row);
   void List2_Unpick(int row);
@@ -85,6 +88,7 @@ class Form1 : public QWidget {
   void Dir1_Change();
   void Dir2_Change();
   void RebuildCatalogue();
+  void ShowCatalogue(const CatalogueResult& result);
   void ShowAvailableDays();
   void ReturnToAvailable(const QString& entry);
   void WatchFolders();

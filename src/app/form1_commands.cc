@@ -8,11 +8,11 @@
 #include "app/folder_picker.h"
 #include "app/form1.h"
 #include "app/form1_internal.h"
-#include "core/folder_lock.h"
 #include "core/game_day.h"
 #include "core/numbers.h"
 #include "daypages/process.h"
 #include "monthindex/index_page.h"
+#include "runs/runs.h"
 #include "site/site.h"
 
 namespace gamefold {
@@ -25,6 +25,13 @@ constexpr double kWindowLockWaitSeconds = 10;
 
 // The trace text of a command waiting for the output folder, beyond the designed ones.
 constexpr std::string_view kTraceWaitingForLock = " waiting for another writer ";
+
+// Whether the selected days all have their pages: a run that stopped before or at a day keeps
+// the days selected, so the user can mend the cause and process again.
+bool DaysWritten(const RunResult& run) {
+  return run.failed_at != RunStage::kLock && run.failed_at != RunStage::kDays &&
+         run.failed_at != RunStage::kSite;
+}
 
 }  // namespace
 
@@ -54,56 +61,56 @@ void Form1::ShowProgress(size_t days_done, size_t days, size_t games) {
   }
 }
 
-// Writes the page of every day of "Game Days Selected", first to last; each day leaves the list
-// once its page is in place. Stops at a day that fails, which stays in the list.
-// The standings and team pages, from the day pages in the output folder; the caller holds the
-// folder's lock. What the standings leave out goes to the trace.
-bool Form1::WriteSitePages(Failure* err) {
-  SiteResult result;
-  bool done =
-      WriteSite({ui_.File1.path(), ui_.File1.names(), ui_.File2.path(), charset_}, &result, err);
-  if (!result.league_problem.empty()) Trace(" " + result.league_problem + " ");
-  for (const std::string& name : result.uncounted) Trace(" not in the standings " + name + " ");
-  return done;
+// The folders of the window's runs as it lists them; the run waits less than gamefold-batch.
+RunPlace Form1::RunPlaceOf(bool* pointer_shown) {
+  return {ui_.File1.path(),
+          ui_.File2.path(),
+          kWindowLockWaitSeconds,
+          LockWaiting(pointer_shown),
+          false,
+          &ui_.File1.names()};
 }
 
-bool Form1::ProcessSelectedDays(Failure* err) {
+OutputSettings Form1::OutputSettingsOf() const {
+  return {ContentChoiceNumber(), charset_, false, site_};
+}
+
+// What the standings leave out goes to the trace.
+void Form1::TraceSite(const SiteResult& result) {
+  if (!result.league_problem.empty()) Trace(" " + result.league_problem + " ");
+  for (const std::string& name : result.uncounted) Trace(" not in the standings " + name + " ");
+}
+
+// Writes the page of every day of "Game Days Selected", first to last; each day leaves the list
+// once its page is in place. Stops at a day that fails, which stays in the list. With the site,
+// the neighbours of the days get their links too, after the selected days.
+RunResult Form1::ProcessSelectedDays() {
   // Nothing else runs until the click ends, so the selection cannot change meanwhile.
-  std::vector<std::string> keys;
+  ProcessRequest request{DayChoice::kGiven, {}, IndexChoice::kNever, &ui_.File2.names()};
   for (int row = 0; row < ui_.List2->count(); ++row) {
-    keys.emplace_back(DayKeyOf(ui_.List2->item(row)->text().toStdString()));
+    request.keys.emplace_back(DayKeyOf(ui_.List2->item(row)->text().toStdString()));
   }
-  // gamefold-batch may be writing into the same folder; the days wait selected until it is done.
-  FolderLock lock;
-  if (!keys.empty() &&
-      !lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, err, LockWaiting(nullptr))) {
-    return false;
-  }
-  ProcessJob job{ui_.File1.path(), ui_.File1.names(), ui_.File2.path(), ContentChoiceNumber(),
-                 charset_};
-  // With the site, the neighbours of the days get their links too, after the selected days.
-  size_t selected = keys.size();
-  std::vector<std::string> site_days;
-  if (site_ && !keys.empty()) {
-    AddSiteNeighbours(ui_.File2.names(), ui_.File1.names(), &keys, &site_days);
-    job.site_days = &site_days;
-  }
-  size_t days_done = 0, games = 0;
-  ProcessEvents events;
-  events.reading_file = [&](const std::string& file_name) {
+  size_t selected = request.keys.size(), days = 0, days_done = 0, games = 0;
+  RunEvents events;
+  events.writing = [&](std::span<const std::string> keys, std::span<const std::string>) {
+    days = keys.size();
+    if (days > 0) ShowProgress(0, days, 0);
+  };
+  events.day.reading_file = [&](const std::string& file_name) {
     Trace(file_name);
     ++games;
   };
-  events.page_opened = [this](std::string_view key) { Trace(key); };
-  events.day_done = [&](std::string_view, size_t) {
+  events.day.page_opened = [this](std::string_view key) { Trace(key); };
+  events.day.day_done = [&](std::string_view, size_t) {
     if (days_done < selected) delete ui_.List2->takeItem(0);
-    ShowProgress(++days_done, keys.size(), games);
+    ShowProgress(++days_done, days, games);
   };
-  if (!keys.empty()) ShowProgress(0, keys.size(), 0);
-  bool all_done = processor_.ProcessDays(job, keys, events, err) == keys.size();
-  ui_.progress->setVisible(false);
-  if (all_done && site_ && !keys.empty()) all_done = WriteSitePages(err);
-  return all_done;
+  events.days_ended = [this](size_t) { ui_.progress->setVisible(false); };
+  events.site = [this](const SiteResult& result) { TraceSite(result); };
+  RunResult result;
+  // gamefold-batch may be writing into the same folder; the days wait selected until it is done.
+  ProcessRun(RunPlaceOf(nullptr), OutputSettingsOf(), request, &processor_, events, &result);
+  return result;
 }
 
 void Form1::Command1_Click() {
@@ -114,27 +121,20 @@ void Form1::Command1_Click() {
   // gone cannot be written to nor listed), so it is traced instead.
   bool reported = false;
   auto report = [&](const Failure& failed) {
-    if (reported) {
-      TraceFailure(failed);
-    } else {
-      Error_Message(failed);
-      reported = true;
-    }
+    reported ? TraceFailure(failed) : Error_Message(failed);
+    reported = true;
   };
   Failure failure;
   if (!Write_Settings(&failure)) report(failure);
-
-  // A failed day stays selected, so the user can mend the cause and process again.
-  bool all_done = ProcessSelectedDays(&failure);
-  if (!all_done) {
-    report(failure);
-  } else {
-    DisableProcess();
-  }
+  RunResult run = ProcessSelectedDays();
+  // The catalogue's own failure is shown with the catalogue.
+  if (!run.done && run.failed_at != RunStage::kCatalogue) report(run.failure);
+  for (const Failure& later : run.later_failures) report(later);
+  if (DaysWritten(run)) DisableProcess();
   SetCount(ui_.txtDaysIn, ui_.List1->count());
-  if (!ui_.File2.SetPath(ui_.Dir2->path(), &failure)) report(failure);
+  if (run.output_listed) ui_.File2.SetNames(std::move(run.output_names));
   SetCount(ui_.txtDaysOut, static_cast<long>(ui_.File2.names().size()));
-  RebuildCatalogue();
+  run.catalogue ? ShowCatalogue(*run.catalogue) : RebuildCatalogue();
   QApplication::restoreOverrideCursor();
   if (LeadingNumber(ui_.txtDaysOut->text().toStdString()) > 0) {
     ui_.cmdBuildIndex->setEnabled(true);
@@ -157,20 +157,15 @@ std::function<void()> Form1::LockWaiting(bool* pointer_shown) {
 void Form1::cmdBuildIndex_Click() {
   BusyScope busy(&busy_);
   Trace(kTraceStartingIndexes);
-  Failure failure;
-  FolderLock lock;
   bool pointer_shown = false;
-  // The folder is listed again under the lock: pages written or deleted by another program
-  // since the last listing are linked or left out as they are now.
   std::vector<std::string> names_before = ui_.File2.names();
-  bool written = lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, &failure,
-                              LockWaiting(&pointer_shown)) &&
-                 ui_.File2.Refresh(&failure) && (!site_ || WriteSitePages(&failure)) &&
-                 WriteIndexPage(ui_.File2.path(), ui_.File2.names(), &failure, charset_, nullptr,
-                                false, site_);
-  lock.Release();
+  RunEvents events;
+  events.site = [this](const SiteResult& result) { TraceSite(result); };
+  RunResult run;
+  IndexRun(RunPlaceOf(&pointer_shown), OutputSettingsOf(), true, events, &run);
+  if (run.output_listed) ui_.File2.SetNames(std::move(run.output_names));
   if (pointer_shown) QApplication::restoreOverrideCursor();
-  if (!written) Error_Message(failure);
+  if (!run.done) Error_Message(run.failure);
   if (ui_.File2.names() != names_before) {
     RebuildCatalogue();
     SetCount(ui_.txtDaysOut, static_cast<long>(ui_.File2.names().size()));

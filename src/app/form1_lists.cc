@@ -106,8 +106,9 @@ void Form1::FoldersChanged() {
   WatchFolders();
 }
 
-void Form1::RebuildCatalogue() {
-  CatalogueResult result = Get_Dates(ui_.File1.names(), ui_.File2.names());
+void Form1::RebuildCatalogue() { ShowCatalogue(Get_Dates(ui_.File1.names(), ui_.File2.names())); }
+
+void Form1::ShowCatalogue(const CatalogueResult& result) {
   for (const std::string& line : result.trace) Trace(line);
   if (result.list_replaced) {
     catalogue_entries_ = result.entries;

@@ -5,7 +5,6 @@
 
 #include <ostream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "batch/batch.h"
@@ -13,26 +12,21 @@
 #include "catalogue/catalogue.h"
 #include "core/failure.h"
 #include "core/folder_lock.h"
+#include "daypages/process.h"
+#include "runs/runs.h"
+#include "site/site.h"
 
 namespace gamefold::batch {
-
-/// Width of the progress bars, in characters between the brackets.
-inline constexpr int kProgressWidth = 30;
-
-/// True when key names a day page the catalogue reads back: eight digits of a day from 101 to 1231.
-bool IsDayKey(std::string_view key);
 
 /// Tells a failure on err as "Error Encountered <number> <description>".
 void ReportFailure(const Failure& failure, std::ostream& err);
 
-/// Tells why a rebuild listed nothing, or its counters; false, with the failure, when it must fail.
-bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
-                        std::string_view first_input_name, std::ostream& notes, Failure* failure,
-                        bool counts = true);
+/// Tells that the input folder holds no boxscore.
+void NoteNoBoxscores(const BatchCommand& command, std::ostream& notes);
 
-/// Every day that has boxscores among input_names, each once, in order.
-std::vector<std::string> AllDays(const BatchCommand& command,
-                                 const std::vector<std::string>& input_names, std::ostream& notes);
+/// Tells why a rebuild that let the run go on listed nothing, or its doubts and counters.
+void ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
+                        std::ostream& notes);
 
 /// Where the messages that are not failures go: err, or nowhere with --quiet.
 std::ostream& NotesOf(const BatchCommand& command, std::ostream& err);
@@ -57,18 +51,26 @@ struct Run {
 /// Warns when the output folder lacks the style sheet that the pages link.
 void WarnWithoutStyleSheet(Run* run);
 
-/// Writes the month index from output_names; false after telling the failure.
-bool WriteIndex(Run* run, const std::vector<std::string>& output_names);
+/// The folders of the command, for a run under the lock the command holds.
+RunPlace PlaceOf(const BatchCommand& command);
 
-/// Writes the standings and team pages from the day pages now in the output folder.
-bool SitePass(Run* run);
+/// How the command's pages look and land.
+OutputSettings SettingsOf(const BatchCommand& command);
 
-/// Writes the pages of keys, then the catalogue's counters, the site and the index as asked.
-bool WritePages(Run* run, const std::vector<std::string>& input_names,
-                const std::vector<std::string>& keys, bool write_index, bool counts);
+/// What every run shows of the site's pages and the index it writes.
+RunEvents CommonEvents(Run* run);
+
+/// Shows what the site's pages came to.
+void ShowSite(Run* run, const SiteResult& result);
+
+/// Tells the failure of a run that did not finish; true when it did.
+bool Finished(Run* run, const RunResult& result);
 
 /// Writes the pages of the days the command asks for, as process does.
-bool ProcessPass(Run* run);
+bool ProcessPass(Run* run, DayProcessor* processor);
+
+/// Writes the pages of the days request asks for, telling the catalogue's counters when counts.
+bool DaysPass(Run* run, const ProcessRequest& request, bool counts, DayProcessor* processor);
 
 /// Sends what changed in the output folder to the run's destination.
 bool PublishPass(Run* run, std::ostream& out);
@@ -81,7 +83,9 @@ template <typename Pass>
 bool Locked(Run* run, Pass pass) {
   FolderLock lock;
   Failure failure;
-  if (!lock.Acquire(run->command.output_folder, run->command.lock_wait_seconds, &failure)) {
+  RunPlace place = PlaceOf(run->command);
+  place.lock_held = false;
+  if (!LockOutput(place, &lock, &failure)) {
     run->Fail(failure);
     return false;
   }

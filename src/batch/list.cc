@@ -9,6 +9,7 @@
 #include "core/game_day.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
+#include "runs/runs.h"
 
 namespace gamefold::batch {
 
@@ -33,7 +34,8 @@ int RunListChanged(const BatchCommand& command, std::ostream& out, std::ostream&
     ReportFailure(failure, err);
     return kExitFailure;
   }
-  keys = AllDays(command, input_names, err);
+  keys = DaysWithBoxscores(input_names);
+  if (input_names.empty()) NoteNoBoxscores(command, err);
   DayProcessor processor;
   ProcessJob job{command.input_folder, input_names, command.output_folder, command.content_choice,
                  command.charset};
@@ -65,10 +67,11 @@ int RunList(const BatchCommand& command, std::ostream& out, std::ostream& err) {
   }
   CatalogueResult result = ListDays(&input_names, &output_names);
   std::string_view first_name = input_names.names().empty() ? "" : input_names.names().front();
-  if (!ReportCatalogueEnd(result, command, first_name, err, &failure)) {
+  if (!CatalogueLetsRunGo(result, command.input_folder, first_name, &failure)) {
     ReportFailure(failure, err);
     return kExitFailure;
   }
+  ReportCatalogueEnd(result, command, err);
   if (result.end == CatalogueResult::End::kListed) {
     std::string text;
     for (const std::string& entry : result.entries) text.append(entry).append("\n");

@@ -1,3 +1,5 @@
+#include "daypages/process.h"
+
 #include "batch/batch_internal.h"
 
 namespace gamefold::batch {
@@ -5,8 +7,10 @@ namespace gamefold::batch {
 int RunProcess(const BatchCommand& command, std::ostream& out, std::ostream& err,
                bool show_progress) {
   Run run{command, NotesOf(command, err), err, show_progress, {"process"}};
-  bool done = Locked(
-      &run, [&run, &out] { return ThenPublish(&run, out, [&run] { return ProcessPass(&run); }); });
+  DayProcessor processor;
+  bool done = Locked(&run, [&run, &out, &processor] {
+    return ThenPublish(&run, out, [&run, &processor] { return ProcessPass(&run, &processor); });
+  });
   EmitReport(run, out);
   return done ? kExitSuccess : kExitFailure;
 }

@@ -1,6 +1,7 @@
 #include <string>
 
 #include "batch/batch_internal.h"
+#include "batch/progress_line.h"
 #include "core/failure.h"
 #include "core/text.h"
 #include "core/text_file.h"
@@ -22,18 +23,13 @@ bool PublishPass(Run* run, std::ostream& out) {
              << " travels unencrypted when the server offers no TLS\n";
   }
   bool show_progress = run->show_progress && !command.quiet && !command.dry_run;
-  bool drawn = false;
-  auto progress = [&](const std::string&, size_t done, size_t total) {
-    if (!show_progress) return;
-    size_t filled = kProgressWidth * done / total;
-    std::string line = "\r[";
-    line.append(filled, '#').append(kProgressWidth - filled, ' ').append("] ");
-    run->err << line << done << "/" << total << " files sent" << std::flush;
-    drawn = true;
+  ProgressLine line(run->err, show_progress);
+  auto progress = [&line](const std::string&, size_t done, size_t total) {
+    line.Draw(done, total, std::to_string(done) + "/" + std::to_string(total) + " files sent");
   };
   PublishResult result;
   bool done = Publish(command.output_folder, destination, command.dry_run, progress, &result);
-  if (drawn) run->err << '\n';
+  line.Finish();
   run->report.destination = destination.url;
   run->report.dry_run = command.dry_run;
   run->report.sent = result.sent;

@@ -1,19 +1,19 @@
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "batch/batch_internal.h"
+#include "batch/progress_line.h"
 #include "catalogue/catalogue.h"
 #include "core/failure.h"
-#include "core/folder_listing.h"
 #include "core/game_day.h"
 #include "core/platform.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
-#include "monthindex/index_page.h"
-#include "site/site.h"
+#include "runs/runs.h"
 
 namespace gamefold::batch {
 
@@ -30,21 +30,18 @@ void ReportCounts(const CatalogueResult& result, std::ostream& err) {
       << " days processed, year " << caption << '\n';
 }
 
-// 52, "Bad file name or number": the first boxscore's name cannot give the days their year.
-constexpr int kBadFirstNameNumber = 52;
-
 // "2007, 2009".
-std::string JoinedYears(const std::set<std::string, std::less<>>& years) {
+std::string JoinedYears(const std::vector<std::string>& years) {
   std::string text;
   for (const std::string& year : years) text.append(text.empty() ? "" : ", ").append(year);
   return text;
 }
 
 // The days and games done so far, drawn over itself on a terminal.
-class Progress {
+class DayProgress {
  public:
-  Progress(std::ostream& err, bool shown, size_t days, size_t games)
-      : err_(err), shown_(shown), days_(days), games_(games) {}
+  DayProgress(std::ostream& err, bool shown, size_t days, size_t games)
+      : line_(err, shown), days_(days), games_(games) {}
 
   void GameRead() {
     ++games_done_;
@@ -54,182 +51,97 @@ class Progress {
     ++days_done_;
     Draw();
   }
-  // Ends the bar's line, so that the messages after it start on a line of their own.
-  void Finish() {
-    if (shown_ && drawn_) err_ << '\n';
-  }
+  void Finish() { line_.Finish(); }
 
  private:
   void Draw() {
-    if (!shown_) return;
-    size_t filled = games_ == 0 ? (days_ == 0 ? 0 : kProgressWidth * days_done_ / days_)
-                                : kProgressWidth * games_done_ / games_;
-    std::string line = "\r[";
-    line.append(filled, '#').append(kProgressWidth - filled, ' ').append("] ");
-    line += std::to_string(days_done_) + "/" + std::to_string(days_) + " days, " +
-            std::to_string(games_done_) + "/" + std::to_string(games_) + " games";
-    err_ << line << std::flush;
-    drawn_ = true;
+    if (!line_.shown()) return;
+    std::string text = std::to_string(days_done_) + "/" + std::to_string(days_) + " days, " +
+                       std::to_string(games_done_) + "/" + std::to_string(games_) + " games";
+    if (games_ == 0) {
+      line_.Draw(days_done_, days_, text);
+    } else {
+      line_.Draw(games_done_, games_, text);
+    }
   }
 
-  std::ostream& err_;
-  bool shown_;
+  ProgressLine line_;
   size_t days_, games_;
   size_t days_done_ = 0, games_done_ = 0;
-  bool drawn_ = false;
 };
 
-// The days whose pages the site's links change as well, and the days that have pages.
-bool SiteDays(Run* run, const std::vector<std::string>& input_names, std::vector<std::string>* keys,
-              std::vector<std::string>* site_days) {
-  std::vector<std::string> output_names;
-  Failure failure;
-  if (!ListFolder(run->command.output_folder, kDayPagePattern, &output_names, &failure)) {
-    run->Fail(failure);
-    return false;
+// What gamefold-batch shows of a process run: its notes, its bar and its report.
+struct Shown {
+  Run* run;
+  bool counts;  // the catalogue's counters after the days
+  std::optional<DayProgress> progress = {};
+};
+
+void ShowChosen(Shown* shown, const ChosenDays& days) {
+  Run* run = shown->run;
+  const BatchCommand& command = run->command;
+  if (days.no_boxscores) NoteNoBoxscores(command, run->notes);
+  // Only an end that lets the run go on comes here: no boxscores.
+  if (days.catalogue && days.catalogue->end != CatalogueResult::End::kListed) {
+    ReportCatalogueEnd(*days.catalogue, command, run->notes);
   }
-  AddSiteNeighbours(output_names, input_names, keys, site_days);
-  return true;
+  if (!days.other_years.empty()) {
+    run->report.unpublished_years = days.other_years;
+    run->notes << "Boxscores of " << JoinedYears(days.other_years)
+               << " not published: only the days of " << days.year
+               << " are listed; process --all publishes them\n";
+  }
 }
 
-// Writes the page of every key, in order; stops at the first failure, keeping the pages done.
-bool ProcessDays(Run* run, const std::vector<std::string>& input_names,
-                 const std::vector<std::string>& days) {
-  const BatchCommand& command = run->command;
-  std::vector<std::string> keys = days;
-  std::vector<std::string> site_days;
-  if (command.site && !SiteDays(run, input_names, &keys, &site_days)) return false;
-  bool show_progress = run->show_progress && !command.quiet;
-  Progress progress(run->err, show_progress, keys.size(),
-                    show_progress ? CountGames(input_names, keys) : 0);
-  ProcessEvents events;
-  events.reading_file = [&progress](const std::string&) { progress.GameRead(); };
-  events.page_result = [run](std::string_view key, bool written) {
+void ShowWriting(Shown* shown, std::span<const std::string> keys,
+                 std::span<const std::string> input_names) {
+  bool show_progress = shown->run->show_progress && !shown->run->command.quiet;
+  shown->progress.emplace(shown->run->err, show_progress, keys.size(),
+                          show_progress ? CountGames(input_names, keys) : 0);
+}
+
+RunEvents EventsOf(Shown* shown) {
+  Run* run = shown->run;
+  RunEvents events = CommonEvents(run);
+  events.chosen = [shown](const ChosenDays& days) { ShowChosen(shown, days); };
+  events.writing = [shown](std::span<const std::string> keys,
+                           std::span<const std::string> input_names) {
+    ShowWriting(shown, keys, input_names);
+  };
+  events.day.reading_file = [shown](const std::string&) { shown->progress->GameRead(); };
+  events.day.page_result = [run](std::string_view key, bool written) {
     run->report.days.emplace_back(key);
     run->Settled(JoinPath(run->command.output_folder, DayPageName(key)), written);
   };
-  events.day_done = [&progress](std::string_view, size_t) { progress.DayWritten(); };
-  DayProcessor processor;
-  Failure failure;
-  ProcessJob job{command.input_folder,   input_names,     command.output_folder,
-                 command.content_choice, command.charset, command.durable};
-  if (command.site) job.site_days = &site_days;
-  bool all_done = processor.ProcessDays(job, keys, events, &failure) == keys.size();
-  progress.Finish();
-  if (!all_done) run->Fail(failure);
-  return all_done;
-}
-
-// The days to process: those given, every day with boxscores (--all), or else every day the
-// catalogue lists.
-bool DaysToProcess(Run* run, const std::vector<std::string>& input_names,
-                   std::vector<std::string>* keys) {
-  const BatchCommand& command = run->command;
-  if (!command.keys.empty()) {
-    *keys = command.keys;
-    return true;
-  }
-  if (command.all_days) {
-    *keys = AllDays(command, input_names, run->notes);
-    return true;
-  }
-  std::vector<std::string> output_names;
-  Failure failure;
-  if (!ListFolder(command.output_folder, kDayPagePattern, &output_names, &failure)) {
-    run->Fail(failure);
-    return false;
-  }
-  CatalogueResult result = Get_Dates(input_names, output_names);
-  std::string_view first_name = input_names.empty() ? "" : std::string_view(input_names.front());
-  if (result.end != CatalogueResult::End::kListed) {
-    if (ReportCatalogueEnd(result, command, first_name, run->notes, &failure)) return true;
-    run->Fail(failure);
-    return false;
-  }
-  // The catalogue reads every name as a day of the first name's year: a season that crosses
-  // New Year lists its January days under the year before, days without a boxscore of their
-  // own. Only the days of that year are taken; the others wait for --all, and the user is told.
-  std::set<std::string, std::less<>> days_of_boxscores;
-  std::set<std::string, std::less<>> other_years;
-  std::string_view year = first_name.substr(0, 4);
-  for (const std::string& name : input_names) {
-    std::string_view key = DayKeyOf(name);
-    if (!IsDayKey(key)) continue;
-    days_of_boxscores.emplace(key);
-    if (key.substr(0, 4) != year) other_years.emplace(key.substr(0, 4));
-  }
-  for (const std::string& entry : result.entries) {
-    std::string_view key = DayKeyOf(entry);
-    if (days_of_boxscores.contains(key)) keys->emplace_back(key);
-  }
-  if (!other_years.empty()) {
-    run->report.unpublished_years.assign(other_years.begin(), other_years.end());
-    run->notes << "Boxscores of " << JoinedYears(other_years) << " not published: only the days of "
-               << year << " are listed; process --all publishes them\n";
-  }
-  return true;
+  events.day.day_done = [shown](std::string_view, size_t) { shown->progress->DayWritten(); };
+  events.days_ended = [shown](size_t) { shown->progress->Finish(); };
+  events.rebuilt = [shown](const CatalogueResult& result) {
+    if (shown->counts && result.end == CatalogueResult::End::kListed) {
+      ReportCounts(result, shown->run->notes);
+    }
+  };
+  return events;
 }
 
 }  // namespace
-
-// A key names a page "GamesOf" + key + ".htm" that the catalogue reads back later: eight digits
-// whose month and day give a day index from 101 to 1231, or the page would stop every later
-// rebuild with a failure.
-bool IsDayKey(std::string_view key) {
-  if (key.size() != kDayKeyLength || !IsDigits(key)) return false;
-  int day_index = *DigitsAt(key, kKeyDayIndexPosition, 4);
-  return day_index >= kFirstDayIndex && day_index <= kLastDayIndex;
-}
 
 void ReportFailure(const Failure& failure, std::ostream& err) {
   err << "Error Encountered " << failure.number << ' ' << failure.description << '\n';
 }
 
-// Tells why a rebuild listed nothing, when it ended early; false, with the failure, after its
-// error exit or when the first boxscore name is not 17 characters long: that lists nothing
-// although boxscores wait, which must not pass for a run with nothing to do. The counters are
-// told only when counts is true.
-bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
-                        std::string_view first_input_name, std::ostream& notes, Failure* failure,
-                        bool counts) {
-  switch (result.end) {
-    case CatalogueResult::End::kNoBoxscores:
-      notes << "No boxscore files (*.BOX) in " << PrintableName(command.input_folder)
-            << ": no days listed\n";
-      return true;
-    case CatalogueResult::End::kFileError: {
-      std::string path = JoinPath(command.input_folder, first_input_name);
-      *failure = {kBadFirstNameNumber,
-                  "File Error in Boxes " + PrintableName(path) +
-                      ": the first boxscore name is not 17 characters long, so no days are listed",
-                  path};
-      return false;
-    }
-    case CatalogueResult::End::kFailed:
-      *failure = result.failure;
-      return false;
-    case CatalogueResult::End::kListed:
-      if (!result.notice.empty()) notes << "Warning: " << result.notice << '\n';
-      if (counts) ReportCounts(result, notes);
-      return true;
-  }
-  return true;
+void NoteNoBoxscores(const BatchCommand& command, std::ostream& notes) {
+  notes << "No boxscore files (*.BOX) in " << PrintableName(command.input_folder)
+        << ": no days listed\n";
 }
 
-// Every day that has boxscores: the game-day keys that begin their names, each once, in order.
-// Taken from the names rather than from the catalogue, which reads every name as a day of the
-// first name's year and would make pages without games for the days of other years.
-std::vector<std::string> AllDays(const BatchCommand& command,
-                                 const std::vector<std::string>& input_names, std::ostream& notes) {
-  std::set<std::string, std::less<>> keys;
-  for (const std::string& name : input_names) {
-    if (IsDayKey(DayKeyOf(name))) keys.emplace(DayKeyOf(name));
-  }
-  if (input_names.empty()) {
-    notes << "No boxscore files (*.BOX) in " << PrintableName(command.input_folder)
-          << ": no days listed\n";
-  }
-  return {keys.begin(), keys.end()};
+// Tells why a rebuild listed nothing, when it ended early for want of boxscores, or the doubts
+// it has and its counters.
+void ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
+                        std::ostream& notes) {
+  if (result.end == CatalogueResult::End::kNoBoxscores) NoteNoBoxscores(command, notes);
+  if (result.end != CatalogueResult::End::kListed) return;
+  if (!result.notice.empty()) notes << "Warning: " << result.notice << '\n';
+  ReportCounts(result, notes);
 }
 
 // Where the messages that are not failures go: nowhere with --quiet.
@@ -248,57 +160,54 @@ void WarnWithoutStyleSheet(Run* run) {
   }
 }
 
-bool WriteIndex(Run* run, const std::vector<std::string>& output_names) {
-  Failure failure;
-  bool written = false;
-  if (!WriteIndexPage(run->command.output_folder, output_names, &failure, run->command.charset,
-                      &written, run->command.durable, run->command.site)) {
-    run->Fail(failure);
-    return false;
-  }
-  run->Settled(JoinPath(run->command.output_folder, kIndexPageName), written);
-  return true;
+RunPlace PlaceOf(const BatchCommand& command) {
+  // Every command takes the lock itself, to hold it while it publishes as well.
+  return {command.input_folder, command.output_folder, command.lock_wait_seconds, {}, true};
 }
 
-// Writes the pages of keys, then, as after "&PROCESS", lists the output folder afresh, rebuilds
-// the catalogue (telling its counters when counts) and makes the index from that same listing
-// when write_index.
-bool WritePages(Run* run, const std::vector<std::string>& input_names,
-                const std::vector<std::string>& keys, bool write_index, bool counts) {
-  if (!ProcessDays(run, input_names, keys)) return false;
-  std::vector<std::string> output_names;
-  Failure failure;
-  if (!ListFolder(run->command.output_folder, kDayPagePattern, &output_names, &failure)) {
-    run->Fail(failure);
-    return false;
-  }
-  CatalogueResult result = Get_Dates(input_names, output_names);
-  if (result.end == CatalogueResult::End::kFailed) {
-    run->Fail(result.failure);
-    return false;
-  }
-  if (counts && result.end == CatalogueResult::End::kListed) ReportCounts(result, run->notes);
-  if (run->command.site && !SitePass(run)) return false;
-  if (!write_index) return true;
-  if (!WriteIndex(run, output_names)) return false;
-  // Publishing warns in its turn.
-  if (run->command.kind == BatchCommand::Kind::kProcess && run->command.destination.empty()) {
-    WarnWithoutStyleSheet(run);
-  }
-  return true;
+OutputSettings SettingsOf(const BatchCommand& command) {
+  return {command.content_choice, command.charset, command.durable, command.site};
 }
 
-bool ProcessPass(Run* run) {
-  std::vector<std::string> input_names, keys;
-  Failure failure;
-  if (!ListFolder(run->command.input_folder, kBoxscorePattern, &input_names, &failure)) {
-    run->Fail(failure);
-    return false;
-  }
+// What every run shows of the site's pages and the index.
+RunEvents CommonEvents(Run* run) {
+  RunEvents events;
+  events.site = [run](const SiteResult& result) { ShowSite(run, result); };
+  events.index = [run](const std::string& path, bool written) {
+    run->Settled(path, written);
+    // Publishing warns in its turn.
+    if (run->command.kind == BatchCommand::Kind::kProcess && run->command.destination.empty()) {
+      WarnWithoutStyleSheet(run);
+    }
+  };
+  return events;
+}
+
+bool Finished(Run* run, const RunResult& result) {
+  if (!result.done) run->Fail(result.failure);
+  return result.done;
+}
+
+// The days the command asks for: those given, every day with boxscores (--all), or else every
+// day the catalogue lists.
+bool ProcessPass(Run* run, DayProcessor* processor) {
+  const BatchCommand& command = run->command;
+  ProcessRequest request;
+  request.days = !command.keys.empty() ? DayChoice::kGiven
+                 : command.all_days    ? DayChoice::kAll
+                                       : DayChoice::kNew;
+  request.keys = command.keys;
+  request.index = command.write_index ? IndexChoice::kAlways : IndexChoice::kNever;
   // Watch tells one line a run, of its own.
-  bool counts = run->command.kind != BatchCommand::Kind::kWatch;
-  return DaysToProcess(run, input_names, &keys) &&
-         WritePages(run, input_names, keys, run->command.write_index, counts);
+  return DaysPass(run, request, command.kind != BatchCommand::Kind::kWatch, processor);
+}
+
+bool DaysPass(Run* run, const ProcessRequest& request, bool counts, DayProcessor* processor) {
+  Shown shown{run, counts};
+  RunResult result;
+  ProcessRun(PlaceOf(run->command), SettingsOf(run->command), request, processor, EventsOf(&shown),
+             &result);
+  return Finished(run, result);
 }
 
 void EmitReport(const Run& run, std::ostream& out) {

@@ -12,18 +12,9 @@
 
 namespace gamefold::batch {
 
-// Writes the standings and team pages from the day pages now in the output folder.
-bool SitePass(Run* run) {
-  const BatchCommand& command = run->command;
-  std::vector<std::string> input_names;
-  Failure failure;
-  if (!ListFolder(command.input_folder, kBoxscorePattern, &input_names, &failure)) {
-    run->Fail(failure);
-    return false;
-  }
-  SiteResult result;
-  bool done = WriteSite({command.input_folder, input_names, command.output_folder, command.charset},
-                        &result, &failure);
+// What the site's pages came to; league.txt's fault even with --quiet: the standings are not
+// what the user meant.
+void ShowSite(Run* run, const SiteResult& result) {
   run->report.site = true;
   if (!result.league_problem.empty()) {
     run->err << "Warning: " << result.league_problem << "; the standings are one table\n";
@@ -36,13 +27,17 @@ bool SitePass(Run* run) {
   run->report.site_pages = result.written.size() + result.unchanged.size();
   for (const std::string& path : result.written) run->Settled(path, true);
   for (const std::string& path : result.unchanged) run->Settled(path, false);
-  if (!done) run->Fail(failure);
-  return done;
 }
 
 int RunSite(const BatchCommand& command, std::ostream& out, std::ostream& err) {
   Run run{command, NotesOf(command, err), err, false, {"site"}};
-  bool done = Locked(&run, [&run] { return SitePass(&run); });
+  bool done = Locked(&run, [&run] {
+    OutputSettings settings = SettingsOf(run.command);
+    settings.site = true;
+    RunResult result;
+    IndexRun(PlaceOf(run.command), settings, false, CommonEvents(&run), &result);
+    return Finished(&run, result);
+  });
   EmitReport(run, out);
   return done ? kExitSuccess : kExitFailure;
 }

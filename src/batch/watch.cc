@@ -17,6 +17,7 @@
 #include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
+#include "runs/runs.h"
 
 namespace gamefold::batch {
 
@@ -60,26 +61,14 @@ void ChangedNames(const std::map<std::string, FileStamp>& before,
 }
 
 // One run of watch over the days whose files settled: only the days that still have
-// boxscores (a day whose files all went keeps its page), and the index when a page changed.
-bool WatchPass(Run* run, const std::vector<std::string>& due) {
-  std::vector<std::string> input_names, keys;
-  Failure failure;
-  if (!ListFolder(run->command.input_folder, kBoxscorePattern, &input_names, &failure)) {
-    run->Fail(failure);
-    return false;
+// boxscores (a day whose files all went keeps its page), and the index when a file of the
+// watch's run changed.
+bool WatchPass(Run* run, const std::vector<std::string>& due, DayProcessor* processor) {
+  ProcessRequest request{DayChoice::kSettled, due};
+  if (run->command.write_index) {
+    request.index = run->report.written.empty() ? IndexChoice::kWhenWritten : IndexChoice::kAlways;
   }
-  for (const std::string& key : due) {
-    if (!DayFiles(input_names, key).empty()) keys.push_back(key);
-  }
-  if (keys.empty()) return true;
-  if (!WritePages(run, input_names, keys, false, false)) return false;
-  if (!run->command.write_index || run->report.written.empty()) return true;
-  std::vector<std::string> output_names;
-  if (!ListFolder(run->command.output_folder, kDayPagePattern, &output_names, &failure)) {
-    run->Fail(failure);
-    return false;
-  }
-  return WriteIndex(run, output_names);
+  return DaysPass(run, request, false, processor);
 }
 
 // One line a run on err (failures only with --quiet) and its report on out; a retry tells its
@@ -262,7 +251,10 @@ int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) 
   std::map<std::string, FileStamp> stamps;
   if (polling) stamps = StampsOf(command.input_folder);
   Retries retries(command.settle_seconds);
-  WatchRun(command, out, err, true, {}, &retries, [](Run* run) { return ProcessPass(run); });
+  // Its buffers serve every run of the watch.
+  DayProcessor processor;
+  WatchRun(command, out, err, true, {}, &retries,
+           [&processor](Run* run) { return ProcessPass(run, &processor); });
   SettlingDays days(command.settle_seconds);
   SteadyClock::time_point next_poll = SteadyClock::now() + Seconds(poll_seconds);
   for (;;) {
@@ -291,9 +283,10 @@ int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) 
     std::set<std::string> keys(due.begin(), due.end());
     keys.insert(retries.days().begin(), retries.days().end());
     due.assign(keys.begin(), keys.end());
-    WatchRun(command, out, err, whole_pass, due, &retries, [whole_pass, &due](Run* run) {
-      return (!whole_pass || ProcessPass(run)) && WatchPass(run, due);
-    });
+    WatchRun(
+        command, out, err, whole_pass, due, &retries, [whole_pass, &due, &processor](Run* run) {
+          return (!whole_pass || ProcessPass(run, &processor)) && WatchPass(run, due, &processor);
+        });
   }
   return kExitSuccess;
 }

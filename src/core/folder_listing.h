@@ -66,8 +66,8 @@ class FileList {
 
   /// Points the list at folder and reads it. On failure the previous folder and names stay.
   bool SetPath(const std::string& folder, Failure* err);
-  /// Reads the folder again.
-  bool Refresh(Failure* err) { return SetPath(path_, err); }
+  /// Takes names as the folder's listing, read by someone else.
+  void SetNames(std::vector<std::string> names) { names_ = std::move(names); }
   /// Changes the pattern; the names follow at the next read.
   void set_pattern(std::string pattern) { pattern_ = std::move(pattern); }
 

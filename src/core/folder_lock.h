@@ -12,8 +12,8 @@ namespace gamefold {
 /// The lock file that writers of an output folder hold; hidden, so that no listing counts it.
 inline constexpr std::string_view kLockFileName = ".gamefold.lock";
 
-/// The lock of a folder, held from Acquire until Release or destruction: two runs writing into
-/// one folder never interleave.
+/// The lock of a folder, held from Acquire until destruction: two runs writing into one folder
+/// never interleave.
 class FolderLock {
  public:
   /// Takes the lock, waiting up to wait_seconds while another run holds it; false with a
@@ -24,7 +24,6 @@ class FolderLock {
   /// before the wait begins: only when another run holds the lock.
   bool Acquire(const std::string& folder, double wait_seconds, Failure* err,
                const std::function<void()>& waiting = {});
-  void Release() { lock_.Unlock(); }
 
  private:
   platform::FileLock lock_;

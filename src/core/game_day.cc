@@ -48,6 +48,14 @@ std::optional<Date> ParseDayKey(std::string_view key) {
   return date;
 }
 
+// A key names a page "GamesOf" + key + ".htm" that the catalogue reads back later: one outside
+// the day index's range would stop every later rebuild with a failure.
+bool IsDayKey(std::string_view key) {
+  if (key.size() != kDayKeyLength || !IsDigits(key)) return false;
+  int day_index = *DigitsAt(key, kKeyDayIndexPosition, 4);
+  return day_index >= kFirstDayIndex && day_index <= kLastDayIndex;
+}
+
 bool IsTeamPageName(std::string_view name) {
   if (!name.starts_with(kTeamPagePrefix) || !name.ends_with(kDayPageSuffix)) return false;
   std::string_view stem = name.substr(kTeamPagePrefix.size());

@@ -63,6 +63,10 @@ constexpr std::string_view DayKeyOf(std::string_view entry) {
   return entry.substr(0, kDayKeyLength);
 }
 
+/// True when key names a day page the catalogue reads back: eight digits whose month and day
+/// give a day index from 101 to 1231.
+bool IsDayKey(std::string_view key);
+
 /// A calendar date.
 struct Date {
   int year = 0;
