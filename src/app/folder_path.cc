@@ -1,6 +1,6 @@
 #include "app/folder_path.h"
 
-#include "core/platform.h"
+#include "core/platform_paths.h"
 
 namespace gamefold {
 

@@ -13,7 +13,8 @@
 
 #include "app/folder_path.h"
 #include "core/folder_listing.h"
-#include "core/platform.h"
+#include "core/platform_files.h"
+#include "core/platform_paths.h"
 
 namespace gamefold {
 

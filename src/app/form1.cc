@@ -16,7 +16,7 @@
 #include "app/settings_file.h"
 #include "core/game_day.h"
 #include "core/numbers.h"
-#include "core/platform.h"
+#include "core/platform_paths.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
 

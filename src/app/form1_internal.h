@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "app/form1.h"
-#include "core/platform.h"
+#include "core/platform_files.h"
 
 namespace gamefold {
 

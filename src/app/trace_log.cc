@@ -1,5 +1,7 @@
 #include "app/trace_log.h"
 
+#include "core/platform_paths.h"
+
 namespace gamefold {
 
 TraceLog::TraceLog(const Clock* clock) : clock_(clock) {}

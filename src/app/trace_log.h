@@ -5,7 +5,7 @@
 
 #include "core/clock.h"
 #include "core/failure.h"
-#include "core/platform.h"
+#include "core/platform_files.h"
 
 namespace gamefold {
 

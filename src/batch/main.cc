@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "batch/batch.h"
-#include "core/platform.h"
+#include "core/platform_console.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args = gamefold::platform::ProgramArguments(argc, argv);

@@ -9,7 +9,7 @@
 #include "catalogue/catalogue.h"
 #include "core/failure.h"
 #include "core/game_day.h"
-#include "core/platform.h"
+#include "core/platform_files.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/process.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/platform.h"
+#include "core/platform_clock.h"
 
 namespace gamefold {
 

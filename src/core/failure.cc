@@ -2,7 +2,8 @@
 
 #include <cerrno>
 
-#include "core/platform.h"
+#include "core/platform_errors.h"
+#include "core/platform_paths.h"
 
 namespace gamefold {
 

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/platform.h"
+#include "core/platform_files.h"
+#include "core/platform_paths.h"
 
 namespace gamefold {
 

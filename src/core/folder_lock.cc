@@ -5,6 +5,7 @@
 #include <cmath>
 #include <thread>
 
+#include "core/platform_paths.h"
 #include "core/text_file.h"
 
 namespace gamefold {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/failure.h"
-#include "core/platform.h"
+#include "core/platform_locks.h"
 
 namespace gamefold {
 

@@ -1,4 +1,4 @@
-// The POSIX platform layer, its file side: paths, folder reading, file reads and writes.
+// The POSIX side of files and folders: folder reading, file reads and writes, folder making.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,18 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/platform.h"
+#include "core/platform_files.h"
 
 namespace gamefold::platform {
-
-const char kPathSeparator = '/';
-const int kQuotaExceeded = EDQUOT;
-
-bool IsPathSeparator(char c) { return c == '/'; }
-
-bool IsAbsolutePath(std::string_view path) { return !path.empty() && path[0] == '/'; }
-
-std::string NativePath(std::string_view path) { return std::string(path); }
 
 namespace {
 
@@ -118,6 +109,25 @@ bool IsSpecialFile(const std::string& path) {
          !S_ISLNK(info.st_mode);
 }
 
+bool FileSize(const std::string& path, long long* size, int* errnum) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    *errnum = errno;
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    *errnum = S_ISDIR(info.st_mode) ? EISDIR : ENOTSUP;
+    return false;
+  }
+  *size = static_cast<long long>(info.st_size);
+  return true;
+}
+
+bool OthersMayAccess(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IRWXG | S_IRWXO)) != 0;
+}
+
 namespace {
 
 // Reads the regular file open at fd to its end, or its first `most` bytes, and closes fd;
@@ -207,6 +217,12 @@ bool ReadFileInFolder(const std::string& folder, const std::string& name, std::v
   return ReadOpenFile(fd, bytes, errnum, most);
 }
 
+bool MakeFolder(const std::string& folder, int* errnum) {
+  if (::mkdir(folder.c_str(), 0777) == 0) return true;
+  *errnum = errno;
+  return false;
+}
+
 bool WriteNewFile(const std::string& path, std::string_view content, int* errnum) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
@@ -271,26 +287,6 @@ void AppendFile::Close() {
 }
 
 bool AppendFile::is_open() const { return state_->fd >= 0; }
-
-std::string CurrentFolder() {
-  std::string path(PATH_MAX, '\0');
-  if (::getcwd(path.data(), path.size()) == nullptr) return "";
-  path.resize(std::strlen(path.c_str()));
-  return path;
-}
-
-bool SyncFiles(const std::vector<std::string>& paths, int* errnum) {
-  if (paths.empty()) return true;
-  std::string folder = paths.front().substr(0, paths.front().rfind('/') + 1);
-  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0 || ::syncfs(fd) != 0) {
-    *errnum = errno;
-    if (fd >= 0) ::close(fd);
-    return false;
-  }
-  ::close(fd);
-  return true;
-}
 
 bool SyncFolder(const std::string& folder) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -1,7 +1,7 @@
 // The Windows side: wide-character calls only, so that names in any script work whatever the
 // code page; the program's paths are UTF-8 and are converted at each call.
 //
-// Paths, folder reading and file reads.
+// Folder reading and file reads.
 
 // windows.h first: the other system headers build on its types.
 #include <windows.h>
@@ -10,31 +10,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/platform.h"
+#include "core/platform_files.h"
 #include "core/platform_win32_internal.h"
 
 namespace gamefold::platform {
-
-const char kPathSeparator = '\\';
-// Windows has no disk quota error of its own: a quota that is full reports a full disk.
-const int kQuotaExceeded = -1;
-
-bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
-
-bool IsAbsolutePath(std::string_view path) {
-  bool drive = path.size() >= 3 && path[1] == ':' && IsPathSeparator(path[2]) &&
-               ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  bool unc = path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]);
-  return drive || unc;
-}
-
-std::string NativePath(std::string_view path) {
-  std::string native(path);
-  for (char& c : native) {
-    if (c == '/') c = '\\';
-  }
-  return native;
-}
 
 struct FolderReader::State {
   HANDLE find = INVALID_HANDLE_VALUE;
@@ -124,6 +103,42 @@ bool IsSpecialFile(const std::string& path) {
   DWORD attributes = ::GetFileAttributesW(wide.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0;
 }
+
+bool FileSize(const std::string& path, long long* size, int* errnum) {
+  std::wstring wide;
+  if (!Widen(path, &wide)) {
+    *errnum = ENOENT;
+    return false;
+  }
+  // Opened rather than looked up, so that a link gives what it leads to.
+  HANDLE file =
+      ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *errnum = OpenErrno(wide);
+    return false;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  bool known = ::GetFileInformationByHandle(file, &info) != 0;
+  if (!known) *errnum = LastErrno();
+  bool disk = ::GetFileType(file) == FILE_TYPE_DISK;
+  ::CloseHandle(file);
+  if (!known) return false;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    *errnum = EISDIR;
+    return false;
+  }
+  if (!disk || (info.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0) {
+    *errnum = ENOTSUP;
+    return false;
+  }
+  *size = static_cast<long long>((static_cast<unsigned long long>(info.nFileSizeHigh) << 32) |
+                                 info.nFileSizeLow);
+  return true;
+}
+
+// Access here is granted by lists of users rather than by owner, group and others.
+bool OthersMayAccess(const std::string&) { return false; }
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The Windows side: wide-character calls only, so that names in any script work whatever the
 // code page; the program's paths are UTF-8 and are converted at each call.
 //
-// What the Windows files share: error numbers, UTF-8 and UTF-16, attributes, whole writes.
+// What the Windows files share: UTF-8 and UTF-16, attributes, whole writes.
 
 #include "core/platform_win32_internal.h"
 
@@ -9,49 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/platform.h"
+#include "core/platform_files.h"
 
 namespace gamefold::platform {
-
-// The error numbers of <cerrno> that Linux gives for the same causes.
-int ErrnoOf(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_BAD_PATHNAME:
-      return ENOENT;
-    // A file that another program holds open is refused as a file without permission is.
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return EACCES;
-    case ERROR_WRITE_PROTECT:
-      return EROFS;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ENOSPC;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return EEXIST;
-    case ERROR_DIRECTORY:
-      return ENOTDIR;
-    case ERROR_FILENAME_EXCED_RANGE:
-      return ENAMETOOLONG;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-      return ENOMEM;
-    case ERROR_DIR_NOT_EMPTY:
-      return ENOTEMPTY;
-    default:
-      return EIO;
-  }
-}
-
-int LastErrno() { return ErrnoOf(::GetLastError()); }
 
 // UTF-8 to UTF-16; false for bytes that are no UTF-8, which no file name can match.
 bool Widen(std::string_view text, std::wstring* wide) {

@@ -1,13 +1,14 @@
 #pragma once
 
-// What the Windows platform files share; defined in platform_win32_internal.cc.
+// What the Windows platform files share; defined in platform_win32_internal.cc, the error
+// numbers in platform_win32_errors.cc.
 
 #include <windows.h>
 
 #include <string>
 #include <string_view>
 
-#include "core/platform.h"
+#include "core/platform_files.h"
 
 namespace gamefold::platform {
 

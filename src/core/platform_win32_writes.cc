@@ -1,7 +1,7 @@
 // The Windows side: wide-character calls only, so that names in any script work whatever the
 // code page; the program's paths are UTF-8 and are converted at each call.
 //
-// File writes, renames, files held open for appending, the current folder, syncs.
+// Folder making, file writes, renames, files held open for appending, syncs.
 
 // windows.h first: the other system headers build on its types.
 #include <windows.h>
@@ -10,10 +10,21 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/platform.h"
+#include "core/platform_files.h"
 #include "core/platform_win32_internal.h"
 
 namespace gamefold::platform {
+
+bool MakeFolder(const std::string& folder, int* errnum) {
+  std::wstring wide;
+  if (!Widen(folder, &wide)) {
+    *errnum = ENOENT;
+    return false;
+  }
+  if (::CreateDirectoryW(wide.c_str(), nullptr)) return true;
+  *errnum = OpenErrno(wide);
+  return false;
+}
 
 bool WriteNewFile(const std::string& path, std::string_view content, int* errnum) {
   std::wstring wide;
@@ -112,14 +123,6 @@ void AppendFile::Close() {
 }
 
 bool AppendFile::is_open() const { return state_->file != INVALID_HANDLE_VALUE; }
-
-std::string CurrentFolder() {
-  DWORD size = ::GetCurrentDirectoryW(0, nullptr);
-  if (size == 0) return "";
-  std::wstring path(size, L'\0');
-  DWORD length = ::GetCurrentDirectoryW(size, path.data());
-  return length == 0 || length >= size ? "" : Narrow(path.data(), length);
-}
 
 bool SyncFiles(const std::vector<std::string>& paths, int* errnum) {
   for (const std::string& path : paths) {

@@ -5,7 +5,9 @@
 #include <limits>
 
 #include "core/game_day.h"
-#include "core/platform.h"
+#include "core/platform_files.h"
+#include "core/platform_paths.h"
+#include "core/platform_processes.h"
 #include "core/text.h"
 
 namespace gamefold {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "core/game_day.h"
-#include "core/platform.h"
+#include "core/platform_files.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/day_page.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "core/platform.h"
+#include "core/platform_processes.h"
 #include "core/text.h"
 #include "publish/publish.h"
 #include "publish/remote_site.h"

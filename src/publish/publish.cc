@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <filesystem>
 #include <map>
-#include <system_error>
 
 #include "core/folder_listing.h"
 #include "core/game_day.h"
-#include "core/platform.h"
+#include "core/platform_files.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "publish/remote_site.h"
@@ -84,26 +82,21 @@ class FolderSite : public RemoteSite {
   explicit FolderSite(std::string folder) : folder_(std::move(folder)) {}
 
   bool SizeOf(const std::string& name, long long* size, Failure* err) override {
-    std::error_code error;
     std::string path = JoinPath(folder_, name);
-    auto bytes = std::filesystem::file_size(path, error);
-    if (error == std::errc::no_such_file_or_directory) {
+    int errnum = 0;
+    if (platform::FileSize(path, size, &errnum)) return true;
+    if (errnum == ENOENT) {
       *size = -1;
       return true;
     }
-    if (error) {
-      *err = FailureFromErrno(error.value(), "cannot read", path);
-      return false;
-    }
-    *size = static_cast<long long>(bytes);
-    return true;
+    *err = FailureFromErrno(errnum, "cannot read", path);
+    return false;
   }
 
   bool Put(const std::string& name, std::string_view content, Failure* err) override {
-    std::error_code error;
-    std::filesystem::create_directories(folder_, error);
-    if (error) {
-      *err = FailureFromErrno(error.value(), "cannot make the folder", folder_);
+    int errnum = 0;
+    if (!platform::MakeFolders(folder_, &errnum)) {
+      *err = FailureFromErrno(errnum, "cannot make the folder", folder_);
       return false;
     }
     // A run killed while sending left its temporary files here, as in the output folder.

@@ -2,13 +2,11 @@
 // libcurl. It reads requests on its standard input and answers each on its standard output, one
 // at a time, and ends when the channel closes. Not for running by hand.
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/platform_console.h"
 #include "publish/remote_protocol.h"
 #include "publish/remote_site.h"
 
@@ -18,33 +16,14 @@ namespace {
 // Requests carry one file at a time; nothing we publish comes near this.
 constexpr unsigned long long kLongestRequest = 1ull << 32;
 
-bool ReadExactly(char* buffer, size_t size) {
-  while (size > 0) {
-    ssize_t got = ::read(0, buffer, size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    buffer += got;
-    size -= static_cast<size_t>(got);
-  }
-  return true;
-}
-
-bool WriteAll(std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t sent = ::write(1, bytes.data(), bytes.size());
-    if (sent < 0 && errno == EINTR) continue;
-    if (sent <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(sent));
-  }
-  return true;
-}
-
 bool Answer(bool ok, const Failure& failure, std::string_view extra = {}) {
   if (ok) {
-    return WriteAll(extra.empty() ? EncodeMessage({"ok"}) : EncodeMessage({"ok", extra}));
+    return platform::WriteStandardOutput(extra.empty() ? EncodeMessage({"ok"})
+                                                       : EncodeMessage({"ok", extra}));
   }
   std::string number = std::to_string(failure.number);
-  return WriteAll(EncodeMessage({"failed", number, failure.description, failure.path}));
+  return platform::WriteStandardOutput(
+      EncodeMessage({"failed", number, failure.description, failure.path}));
 }
 
 int Serve() {
@@ -53,11 +32,12 @@ int Serve() {
   std::string body;
   for (;;) {
     char head[8];
-    if (!ReadExactly(head, 8)) return 0;  // the channel closed: publishing is over
+    if (!platform::ReadStandardInput(head, 8)) return 0;  // the channel closed: publishing is over
     unsigned long long length = DecodeLength(head);
     if (length > kLongestRequest) return 1;
     body.resize(length);
-    if (!ReadExactly(body.data(), body.size()) || !DecodeMessage(body, &fields) || fields.empty()) {
+    if (!platform::ReadStandardInput(body.data(), body.size()) || !DecodeMessage(body, &fields) ||
+        fields.empty()) {
       return 1;
     }
     body = std::string();

@@ -4,13 +4,12 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <set>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "core/folder_listing.h"
+#include "core/platform_files.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "publish/remote_site.h"
@@ -362,10 +361,7 @@ std::unique_ptr<RemoteSite> OpenCurlSite(const Destination& destination, Failure
   // before libcurl reads it: the password may be known already, and must be changed.
   if (EnvironmentValue(kPasswordVariable).empty() && !home.empty()) {
     std::string netrc = JoinPath(home, ".netrc");
-    std::error_code error;
-    auto permissions = std::filesystem::status(netrc, error).permissions();
-    using std::filesystem::perms;
-    if (!error && (permissions & (perms::group_all | perms::others_all)) != perms::none) {
+    if (platform::OthersMayAccess(netrc)) {
       *err = {kRemoteRefusedError,
               netrc +
                   " may be read or changed by other users: nothing was sent. Make it yours "

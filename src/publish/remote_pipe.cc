@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/platform_errors.h"
+#include "core/platform_files.h"
+#include "core/platform_processes.h"
 #include "core/text.h"
 #include "publish/remote_protocol.h"
 #include "publish/remote_site.h"

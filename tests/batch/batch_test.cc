@@ -11,7 +11,7 @@
 #include "core/folder_listing.h"
 #include "core/folder_lock.h"
 #include "core/game_day.h"
-#include "core/platform.h"
+#include "core/platform_paths.h"
 #include "core/text_file.h"
 #include "daypages/boxscore.h"
 #include "daypages/process.h"

@@ -7,7 +7,8 @@
 #include <fstream>
 
 #include "core/folder_listing.h"
-#include "core/platform.h"
+#include "core/platform_paths.h"
+#include "core/platform_processes.h"
 #include "tests/support/temp_dir.h"
 
 namespace gamefold {

@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "core/folder_listing.h"
-#include "core/platform.h"
+#include "core/platform_processes.h"
 #include "core/text_file.h"
 
 namespace gamefold::testing {
