@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev libcurl4-openssl-dev
+  qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev libcli11-dev libcurl4-openssl-dev
   chromium python3 fonts-liberation
   desktop-file-utils appstream
   dropbear-bin openssh-sftp-server libnss-wrapper python3-pyftpdlib python3-openssl
@@ -18,10 +18,10 @@ fi
 # make windows: the MinGW-w64 cross compiler, GoogleTest's sources to build for it, and Wine to
 # run what it builds.
 if [ "${GAMEFOLD_WINDOWS_DEPS:-0}" = 1 ]; then
-  packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 nlohmann-json3-dev)
+  packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 nlohmann-json3-dev libcli11-dev)
 fi
 if [ "${GAMEFOLD_PACKAGE_DEPS:-0}" = 1 ]; then
-  packages=(cmake ninja-build g++ make qt6-base-dev libgl-dev nlohmann-json3-dev libcurl4-openssl-dev gzip
+  packages=(cmake ninja-build g++ make qt6-base-dev libgl-dev nlohmann-json3-dev libcli11-dev libcurl4-openssl-dev gzip
             dpkg-dev file lintian desktop-file-utils appstream)
 fi
 if [ "${GAMEFOLD_PACKAGE_TEST_DEPS:-0}" = 1 ]; then
