@@ -1,12 +1,12 @@
 // The sample season's games, simulated plate appearance by plate appearance, so that the line
 // score, the batting and pitching lines and the log agree with each other.
 
+#include "sample_game.h"
+
 #include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
-
-#include "sample_game.h"
 
 namespace gamefold::sample {
 

@@ -90,7 +90,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
   app.allow_extras();
   Number(&app, "--seed", 0, LLONG_MAX, "the seed is a whole number from 0",
          [options](long long value) { options->seed = static_cast<std::uint64_t>(value); });
-  Number(&app, "--year", 1000, 9999, "the year must be 1000 to 9999, four digits as in the file names",
+  Number(&app, "--year", 1000, 9999,
+         "the year must be 1000 to 9999, four digits as in the file names",
          [options](long long value) { options->year = static_cast<int>(value); });
   Number(&app, "--days", 1, 275,
          "the days must be 1 to 275, game days from 1 April that stay within the year",
@@ -121,8 +122,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
   }
   auto mark = std::find(args.begin(), args.end(), "--");
   for (const std::string& folder : folders) {
-    if (folder.size() > 1 && folder[0] == '-' &&
-        std::find(args.begin(), mark, folder) != mark) {
+    if (folder.size() > 1 && folder[0] == '-' && std::find(args.begin(), mark, folder) != mark) {
       unknown.push_back(folder);
     }
   }

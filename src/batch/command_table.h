@@ -34,10 +34,10 @@ enum class OptionId {
 
 /// The operands a command takes, in order.
 enum class Operands {
-  kInputOutput,          // INPUT OUTPUT
-  kInputOutputKeys,      // INPUT OUTPUT [KEY...]
-  kOutputOrSite,         // OUTPUT; with --site INPUT OUTPUT, for the site is read from the boxscores
-  kOutputDestination,    // OUTPUT DESTINATION
+  kInputOutput,        // INPUT OUTPUT
+  kInputOutputKeys,    // INPUT OUTPUT [KEY...]
+  kOutputOrSite,       // OUTPUT; with --site INPUT OUTPUT, for the site is read from the boxscores
+  kOutputDestination,  // OUTPUT DESTINATION
 };
 
 /// One command of gamefold-batch.
@@ -52,8 +52,7 @@ struct CommandRow {
   std::span<const OptionId> options;
   Operands operands;
   /// Runs the parsed command; returns the exit status.
-  int (*run)(const BatchCommand& command, std::ostream& out, std::ostream& err,
-             bool show_progress);
+  int (*run)(const BatchCommand& command, std::ostream& out, std::ostream& err, bool show_progress);
 };
 
 extern const CommandRow kListCommand;

@@ -91,25 +91,27 @@ void Declare(CLI::App* app, OptionId id, BatchCommand* command) {
                       return IsCharsetName(v);
                     });
     case OptionId::kReport:
-      return Valued(app, "--report", "--report needs json", [command](std::string_view v) {
-        return command->report_json = v == "json";
-      });
+      return Valued(app, "--report", "--report needs json",
+                    [command](std::string_view v) { return command->report_json = v == "json"; });
     case OptionId::kPoll:
-      return Valued(app, "--poll", "--poll needs a number of seconds", [command](std::string_view v) {
-        return ParseSeconds(v, &command->poll_seconds) && command->poll_seconds > 0;
-      });
+      return Valued(app, "--poll", "--poll needs a number of seconds",
+                    [command](std::string_view v) {
+                      return ParseSeconds(v, &command->poll_seconds) && command->poll_seconds > 0;
+                    });
     case OptionId::kSettle:
-      return Valued(app, "--settle", "--settle needs a number of seconds",
-                    [command](std::string_view v) { return ParseSeconds(v, &command->settle_seconds); });
+      return Valued(
+          app, "--settle", "--settle needs a number of seconds",
+          [command](std::string_view v) { return ParseSeconds(v, &command->settle_seconds); });
     case OptionId::kPublish:
-      return Valued(app, "--publish", "--publish needs a DESTINATION", [command](std::string_view v) {
-        std::string problem;
-        Destination destination;
-        if (!ParseDestination(v, &destination, &problem)) throw UsageProblem(problem);
-        command->destination = std::string(v);
-        command->parsed_destination = destination;
-        return true;
-      });
+      return Valued(app, "--publish", "--publish needs a DESTINATION",
+                    [command](std::string_view v) {
+                      std::string problem;
+                      Destination destination;
+                      if (!ParseDestination(v, &destination, &problem)) throw UsageProblem(problem);
+                      command->destination = std::string(v);
+                      command->parsed_destination = destination;
+                      return true;
+                    });
   }
 }
 

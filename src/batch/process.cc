@@ -14,8 +14,8 @@ int RunProcess(const BatchCommand& command, std::ostream& out, std::ostream& err
 
 namespace {
 constexpr OptionId kProcessOptions[] = {
-    OptionId::kContent, OptionId::kIndex,   OptionId::kAll,     OptionId::kSite,
-    OptionId::kReport,  OptionId::kQuiet,   OptionId::kCharset, OptionId::kDurable,
+    OptionId::kContent, OptionId::kIndex,        OptionId::kAll,     OptionId::kSite,
+    OptionId::kReport,  OptionId::kQuiet,        OptionId::kCharset, OptionId::kDurable,
     OptionId::kPublish, OptionId::kAllowPlainFtp};
 }  // namespace
 

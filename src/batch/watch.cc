@@ -66,8 +66,8 @@ constexpr double kPollWithoutEvents = 5;
 // The boxscore names that changed since the last look: from the file events, every name when
 // the system dropped some, and, when polling and it is time, from comparing the stamps.
 void GatherChanges(const BatchCommand& command, double poll_seconds,
-                   platform::FolderWatch::Changes* changes,
-                   FileStamps* stamps, SteadyClock::time_point* next_poll) {
+                   platform::FolderWatch::Changes* changes, FileStamps* stamps,
+                   SteadyClock::time_point* next_poll) {
   Failure failure;
   if (changes->lost) {
     std::vector<std::string> all;

@@ -307,7 +307,8 @@ bool StampOfPath(const std::string& path, FileStamp* stamp, int* errnum) {
     return false;
   }
   stamp->size = static_cast<std::uint64_t>(info.st_size);
-  stamp->modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  stamp->modified =
+      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
   return true;
 }
 

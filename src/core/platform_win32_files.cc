@@ -261,8 +261,9 @@ bool StampOfPath(const std::string& path, FileStamp* stamp, int* errnum) {
     return false;
   }
   stamp->size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-  stamp->modified = static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                              data.ftLastWriteTime.dwLowDateTime);
+  stamp->modified =
+      static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                data.ftLastWriteTime.dwLowDateTime);
   return true;
 }
 

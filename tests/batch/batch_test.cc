@@ -123,7 +123,8 @@ TEST(BatchArguments, ReadsEachCommandAndRejectsBadUsage) {
       {{"process", "in", "out", "20080230"}, "\"20080230\" is not a game-day key YYYYMMDD"},
       {{"process", "in", "out", "20070229"}, "\"20070229\" is not a game-day key YYYYMMDD"},
       {{"publish", "web"}, "publish needs OUTPUT and DESTINATION"},
-      {{"publish", "web", "web"}, "DESTINATION must begin with sftp://, ftps://, ftp:// or file://"},
+      {{"publish", "web", "web"},
+       "DESTINATION must begin with sftp://, ftps://, ftp:// or file://"},
       {{"process", "--content=", "in", "out"}, "--content needs 1, 2 or 3, not \"\""},
       {{"process", "--index=yes", "in", "out"}, "unknown option --index"},
       {{"list", "-1", "out"}, "unknown option -1"},
@@ -153,8 +154,8 @@ TEST(BatchArguments, ReadsEachCommandAndRejectsBadUsage) {
 TEST_F(BatchTest, PublishesOnlyWhereTheDestinationTextReads) {
   BatchCommand command;
   std::string problem;
-  ASSERT_TRUE(ParseBatchArguments({"publish", out_.path(), FileUrl(window_.path())}, &command,
-                                  &problem));
+  ASSERT_TRUE(
+      ParseBatchArguments({"publish", out_.path(), FileUrl(window_.path())}, &command, &problem));
   ASSERT_TRUE(command.parsed_destination);
   WriteBytes(out_ / "GamesIndex.htm", "index");
   command.destination = "web";
