@@ -82,6 +82,15 @@ void Number(CLI::App* app, const std::string& name, long long low, long long hig
       ->trigger_on_parse();
 }
 
+// An unknown option met before a refused value is the first mistake: *problem tells it then.
+void FirstUnknown(const CLI::App& app, std::string* problem) {
+  for (const std::string& arg : app.remaining()) {
+    if (arg == "--") continue;
+    *problem = "unknown option " + arg;
+    return;
+  }
+}
+
 // False with the problem, for the user, when the arguments are bad.
 bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* problem) {
   CLI::App app;
@@ -105,11 +114,13 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
     app.parse(reversed);
   } catch (const UsageProblem& refused) {
     *problem = refused.what();
+    FirstUnknown(app, problem);
     return false;
   } catch (const CLI::ArgumentMismatch&) {
     // Only the last argument can lack its value.
     const CLI::Option* option = app.get_option_no_throw(args.back());
     *problem = option != nullptr ? option->get_description() : "unknown option " + args.back();
+    FirstUnknown(app, problem);
     return false;
   } catch (const CLI::ParseError&) {
     *problem = "cannot read the arguments";

@@ -153,6 +153,21 @@ bool SplitValues(const CLI::App& app, const std::vector<std::string>& args,
   return true;
 }
 
+// CLI11 reads "-qx" as -q and then -x, and keeps "-x" unknown: the user is told of the
+// argument as given.
+std::string AsGiven(const std::vector<std::string>& args, const std::string& unknown) {
+  if (unknown.starts_with("--") || std::find(args.begin(), args.end(), unknown) != args.end()) {
+    return unknown;
+  }
+  for (const std::string& arg : args) {
+    if (arg.size() > unknown.size() && arg[0] == '-' && arg[1] != '-' &&
+        arg.ends_with(std::string_view(unknown).substr(1))) {
+      return arg;
+    }
+  }
+  return unknown;
+}
+
 // An argument CLI11 did not take, or an operand before "--" that looks like an option ("-1",
 // which CLI11 takes for a negative number): unknown, named without its value, which may hold a
 // password meant for another command.
@@ -160,7 +175,7 @@ bool RefuseUnknown(const CLI::App& app, const std::vector<std::string>& args,
                    const std::vector<std::string>& operands, std::string* problem) {
   std::vector<std::string> unknown;
   for (const std::string& arg : app.remaining()) {
-    if (arg != "--") unknown.push_back(arg);
+    if (arg != "--") unknown.push_back(AsGiven(args, arg));
   }
   auto mark = std::find(args.begin(), args.end(), "--");
   size_t after_mark = mark == args.end() ? 0 : static_cast<size_t>(args.end() - mark - 1);
@@ -184,9 +199,11 @@ bool ParseCommandArguments(const CommandRow& row, const std::vector<std::string>
   try {
     app.parse(reversed);
   } catch (const UsageProblem& refused) {
-    *problem = refused.what();
+    // An unknown option before the refused value is the first mistake, and told as such.
+    if (RefuseUnknown(app, split, {}, problem)) *problem = refused.what();
     return false;
   } catch (const CLI::ArgumentMismatch&) {
+    if (!RefuseUnknown(app, split, {}, problem)) return false;
     // Only the last argument can lack its value.
     const CLI::Option* option = app.get_option_no_throw(split.back());
     *problem = option != nullptr ? option->get_description() : "unknown option " + split.back();
