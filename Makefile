@@ -66,7 +66,7 @@ sanitize-test:
 TSAN_SEASON = build-tsan/season
 tsan-season: deps
 	cmake -S . -B build-tsan -G Ninja -DGAMEFOLD_TSAN=ON -DGAMEFOLD_GUI=OFF $(DEV_FLAGS) $(CMAKE_FLAGS)
-	cmake --build build-tsan --target gamefold-batch gamefold-make-season
+	cmake --build build-tsan --target gamefold-batch gamefold-sample-season
 	build-tsan/tools/gamefold-sample-season --force --days 180 $(TSAN_SEASON)/in
 	rm -rf $(TSAN_SEASON)/out && mkdir -p $(TSAN_SEASON)/out
 	export TSAN_OPTIONS=halt_on_error=1:exitcode=66; \

@@ -142,8 +142,8 @@ int main(int argc, char** argv) {
   const std::string out = root + "/out", empty = root + "/empty";
   const std::string floor_out = root + "/floor";
   std::fprintf(stderr, "batch_bench: making the data in %s\n", root.c_str());
-  RunProgram({GAMEFOLD_MAKE_SEASON_PROGRAM, "--force", "--days", plan.season_days, season});
-  RunProgram({GAMEFOLD_MAKE_SEASON_PROGRAM, "--force", "--days", plan.half_days, half});
+  RunProgram({GAMEFOLD_SAMPLE_SEASON_PROGRAM, "--force", "--days", plan.season_days, season});
+  RunProgram({GAMEFOLD_SAMPLE_SEASON_PROGRAM, "--force", "--days", plan.half_days, half});
   MakeNameFolder(names, plan.list_names);
   std::filesystem::create_directories(empty);
 

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
   const std::string season = root + "/window-season", out = root + "/window-out";
   const std::string empty = root + "/window-empty", home = root + "/window-home";
   std::fprintf(stderr, "window_bench: making the data in %s\n", root.c_str());
-  bench::RunProgram({GAMEFOLD_MAKE_SEASON_PROGRAM, "--force", "--days", season_days, season});
+  bench::RunProgram({GAMEFOLD_SAMPLE_SEASON_PROGRAM, "--force", "--days", season_days, season});
   std::filesystem::create_directories(empty);
   std::filesystem::create_directories(home);
   // The window keeps its trace log and settings in the folder it starts in.

@@ -2,10 +2,7 @@
 # AppStream data, the icon, the manual pages, the shell completion and the documents.
 include(GNUInstallDirs)
 
-# Installed beside gamefold and gamefold-batch, its name should say what it makes.
-set_target_properties(gamefold-make-season PROPERTIES OUTPUT_NAME gamefold-sample-season)
-
-set(gamefold_programs gamefold-batch gamefold-make-season)
+set(gamefold_programs gamefold-batch gamefold-sample-season)
 if(TARGET gamefold)
   list(APPEND gamefold_programs gamefold)
 endif()

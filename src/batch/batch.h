@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "publish/publish.h"
 
 namespace gamefold {
 
@@ -28,6 +31,9 @@ struct BatchCommand {
   double settle_seconds = 10;     // watch: how long a day's files must stay quiet
   double lock_wait_seconds = 60;  // how long to wait for another run writing the same folder
   std::string destination;        // publish's DESTINATION, or where process and watch publish to
+  /// destination as read when the arguments were; RunBatchCommand reads it again from the text,
+  /// and publishing goes only where it says.
+  std::optional<Destination> parsed_destination;
   bool dry_run = false;           // publish: tells what would be sent, sends nothing
   bool allow_plain_ftp = false;   // an ftp:// destination may log in without TLS
   std::string input_folder;

@@ -1,4 +1,5 @@
 #include "batch/batch_internal.h"
+#include "batch/command_table.h"
 #include "runs/runs.h"
 
 namespace gamefold::batch {
@@ -13,5 +14,23 @@ int RunIndex(const BatchCommand& command, std::ostream& out, std::ostream& err) 
   EmitReport(run, out);
   return done ? kExitSuccess : kExitFailure;
 }
+
+namespace {
+constexpr OptionId kIndexOptions[] = {OptionId::kSite, OptionId::kReport, OptionId::kQuiet,
+                                      OptionId::kCharset, OptionId::kDurable};
+}  // namespace
+
+const CommandRow kIndexCommand = {
+    "index",
+    BatchCommand::Kind::kIndex,
+    "index [OPTIONS] OUTPUT\n"
+    "index --site [OPTIONS] INPUT OUTPUT\n",
+    "  index    writes the month index GamesIndex.htm from the pages in OUTPUT\n",
+    kIndexOptions,
+    Operands::kOutputOrSite,
+    [](const BatchCommand& command, std::ostream& out, std::ostream& err, bool) {
+      return RunIndex(command, out, err);
+    },
+};
 
 }  // namespace gamefold::batch

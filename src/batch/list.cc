@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "batch/batch_internal.h"
+#include "batch/command_table.h"
 #include "catalogue/catalogue.h"
 #include "core/failure.h"
 #include "core/folder_listing.h"
@@ -79,5 +80,23 @@ int RunList(const BatchCommand& command, std::ostream& out, std::ostream& err) {
   }
   return kExitSuccess;
 }
+
+namespace {
+constexpr OptionId kListOptions[] = {OptionId::kChanged, OptionId::kContent, OptionId::kCharset};
+}  // namespace
+
+const CommandRow kListCommand = {
+    "list",
+    BatchCommand::Kind::kList,
+    "list INPUT OUTPUT\n"
+    "list --changed [--content 1|2|3] [--charset NAME] INPUT OUTPUT\n",
+    "  list     prints the game days that have boxscores but no page yet, one key a line\n"
+    "    --changed     the days whose page is missing or would change, without writing\n",
+    kListOptions,
+    Operands::kInputOutput,
+    [](const BatchCommand& command, std::ostream& out, std::ostream& err, bool) {
+      return RunList(command, out, err);
+    },
+};
 
 }  // namespace gamefold::batch

@@ -1,6 +1,8 @@
+#include <cerrno>
 #include <string>
 
 #include "batch/batch_internal.h"
+#include "batch/command_table.h"
 #include "batch/progress_line.h"
 #include "core/failure.h"
 #include "core/text.h"
@@ -13,9 +15,12 @@ namespace gamefold::batch {
 // a terminal; --dry-run prints the files that would go, one a line on out.
 bool PublishPass(Run* run, std::ostream& out) {
   const BatchCommand& command = run->command;
-  Destination destination;
-  std::string problem;
-  ParseDestination(command.destination, &destination, &problem);  // checked with the arguments
+  // Only a destination read from the command's text is published to; RunBatchCommand reads it.
+  if (!command.parsed_destination) {
+    run->Fail(FailureFromErrno(EINVAL, "cannot publish to", MaskedUrl(command.destination)));
+    return false;
+  }
+  Destination destination = *command.parsed_destination;
   destination.allow_plain_ftp = command.allow_plain_ftp;
   // On every run and even with --quiet: the user must not forget that it is so.
   if (command.allow_plain_ftp && destination.scheme == Destination::Scheme::kFtp) {
@@ -70,5 +75,28 @@ int RunPublish(const BatchCommand& command, std::ostream& out, std::ostream& err
   EmitReport(run, out);
   return done ? kExitSuccess : kExitFailure;
 }
+
+namespace {
+constexpr OptionId kPublishOptions[] = {OptionId::kDryRun, OptionId::kAllowPlainFtp,
+                                        OptionId::kReport, OptionId::kQuiet};
+}  // namespace
+
+const CommandRow kPublishCommand = {
+    "publish",
+    BatchCommand::Kind::kPublish,
+    "publish [--dry-run] [--allow-plain-ftp] [--report json] [--quiet]\n"
+    "        OUTPUT DESTINATION\n",
+    "  publish  sends the day pages, the index and vuzad.css of OUTPUT that changed since they\n"
+    "           were last sent to DESTINATION: sftp://user@host/folder/, ftps://user@host/folder/\n"
+    "           (TLS required), ftp://user@host/folder/ (TLS required as well, unless\n"
+    "           --allow-plain-ftp) or file:///folder/\n"
+    "    --dry-run     prints what would be sent, sends nothing; a network host is not asked\n"
+    "    --allow-plain-ftp  publish, process, watch: lets an ftp:// login go without TLS when\n"
+    "                  the server offers none, with a warning on every run\n"
+    "  The password comes from ~/.netrc or GAMEFOLD_PUBLISH_PASSWORD, never the command line.\n",
+    kPublishOptions,
+    Operands::kOutputDestination,
+    RunPublish,
+};
 
 }  // namespace gamefold::batch

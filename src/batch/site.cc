@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "batch/batch_internal.h"
+#include "batch/command_table.h"
 #include "core/failure.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
@@ -41,5 +42,23 @@ int RunSite(const BatchCommand& command, std::ostream& out, std::ostream& err) {
   EmitReport(run, out);
   return done ? kExitSuccess : kExitFailure;
 }
+
+namespace {
+constexpr OptionId kSiteOptions[] = {OptionId::kReport, OptionId::kQuiet, OptionId::kCharset};
+}  // namespace
+
+const CommandRow kSiteCommand = {
+    "site",
+    BatchCommand::Kind::kSite,
+    "site [--report json] [--quiet] [--charset NAME] INPUT OUTPUT\n",
+    "  site     writes the league's standings Standings.htm and a page a team (Team-*.htm) into\n"
+    "           OUTPUT from the line scores of the days that have a page there; divisions come\n"
+    "           from OUTPUT/league.txt: [Division] lines, each followed by its teams\n",
+    kSiteOptions,
+    Operands::kInputOutput,
+    [](const BatchCommand& command, std::ostream& out, std::ostream& err, bool) {
+      return RunSite(command, out, err);
+    },
+};
 
 }  // namespace gamefold::batch

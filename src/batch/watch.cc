@@ -1,15 +1,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <filesystem>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "batch/batch_internal.h"
+#include "batch/command_table.h"
+#include "batch/watch_settling.h"
 #include "core/failure.h"
 #include "core/folder_listing.h"
 #include "core/game_day.h"
@@ -22,43 +22,6 @@
 namespace gamefold::batch {
 
 namespace {
-
-// What tells that a file changed where no file event does.
-struct FileStamp {
-  std::uintmax_t size = 0;
-  std::filesystem::file_time_type modified;
-  bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp StampOf(const std::string& path) {
-  std::error_code error;
-  FileStamp stamp;
-  stamp.size = std::filesystem::file_size(path, error);
-  stamp.modified = std::filesystem::last_write_time(path, error);
-  return stamp;
-}
-
-// The boxscores' stamps, for comparing listings where file events do not arrive.
-std::map<std::string, FileStamp> StampsOf(const std::string& folder) {
-  std::map<std::string, FileStamp> stamps;
-  std::vector<std::string> names;
-  Failure failure;
-  if (!ListFolder(folder, kBoxscorePattern, &names, &failure)) return stamps;
-  for (const std::string& name : names) stamps[name] = StampOf(JoinPath(folder, name));
-  return stamps;
-}
-
-// The names that came, went or changed between two stamp maps.
-void ChangedNames(const std::map<std::string, FileStamp>& before,
-                  const std::map<std::string, FileStamp>& after, std::vector<std::string>* names) {
-  for (const auto& [name, stamp] : after) {
-    auto old = before.find(name);
-    if (old == before.end() || !(old->second == stamp)) names->push_back(name);
-  }
-  for (const auto& [name, stamp] : before) {
-    if (!after.contains(name)) names->push_back(name);
-  }
-}
 
 // One run of watch over the days whose files settled: only the days that still have
 // boxscores (a day whose files all went keeps its page), and the index when a file of the
@@ -86,59 +49,14 @@ void EndWatchRun(const Run& run, std::ostream& out, int retry, std::string_view 
   EmitReport(run, out);
 }
 
-using SteadyClock = std::chrono::steady_clock;
-
 // How often a watch compares listings where the system tells of no file events.
 constexpr double kPollWithoutEvents = 5;
-
-SteadyClock::duration Seconds(double seconds) {
-  return std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(seconds));
-}
-
-// The days whose boxscores changed, each with the time of its last change: a day is due once
-// its files have stayed quiet for the settle time, so that no day is published while its
-// boxscores are still being written.
-class SettlingDays {
- public:
-  explicit SettlingDays(double settle_seconds) : settle_(Seconds(settle_seconds)) {}
-
-  void Touch(const std::vector<std::string>& names, SteadyClock::time_point now) {
-    for (const std::string& name : names) {
-      std::string_view key = DayKeyOf(name);
-      if (!name.empty() && name[0] != '.' && MatchesPattern(name, kBoxscorePattern) &&
-          IsDayKey(key)) {
-        last_change_[std::string(key)] = now;
-      }
-    }
-  }
-  // The sooner of latest and the time the next day is due.
-  SteadyClock::time_point NextDue(SteadyClock::time_point latest) const {
-    for (const auto& [key, when] : last_change_) latest = std::min(latest, when + settle_);
-    return latest;
-  }
-  std::vector<std::string> TakeDue(SteadyClock::time_point now) {
-    std::vector<std::string> due;
-    for (auto it = last_change_.begin(); it != last_change_.end();) {
-      if (it->second + settle_ > now) {
-        ++it;
-        continue;
-      }
-      due.push_back(it->first);
-      it = last_change_.erase(it);
-    }
-    return due;
-  }
-
- private:
-  SteadyClock::duration settle_;
-  std::map<std::string, SteadyClock::time_point> last_change_;
-};
 
 // The boxscore names that changed since the last look: from the file events, every name when
 // the system dropped some, and, when polling and it is time, from comparing the stamps.
 void GatherChanges(const BatchCommand& command, double poll_seconds,
-                   platform::FolderWatch::Changes* changes,
-                   std::map<std::string, FileStamp>* stamps, SteadyClock::time_point* next_poll) {
+                   platform::FolderWatch::Changes* changes, FileStamps* stamps,
+                   SteadyClock::time_point* next_poll) {
   Failure failure;
   if (changes->lost) {
     std::vector<std::string> all;
@@ -147,62 +65,12 @@ void GatherChanges(const BatchCommand& command, double poll_seconds,
   }
   SteadyClock::time_point now = SteadyClock::now();
   if (poll_seconds > 0 && now >= *next_poll) {
-    std::map<std::string, FileStamp> fresh = StampsOf(command.input_folder);
+    FileStamps fresh = StampsOf(command.input_folder);
     ChangedNames(*stamps, fresh, &changes->names);
     *stamps = std::move(fresh);
     *next_poll = now + Seconds(poll_seconds);
   }
 }
-
-// The pauses between two tries of what failed: never so short that a lasting fault is tried
-// in a busy loop (--settle 0), nor so long that a fixed one waits for long.
-constexpr double kShortestRetryPause = 1;
-constexpr double kLongestRetryPause = 600;
-
-// What failed in watch's runs, kept due: a day may fail for a while (its page name taken by a
-// folder, a full disk) and the host may be away, with no boxscore changing meanwhile. The first
-// retry comes three settle times after the failure (30 s by default, at least a second), each
-// next one after twice the pause before, up to ten minutes, so that a lasting fault is not
-// hammered; tests shorten it through --settle.
-class Retries {
- public:
-  explicit Retries(double settle_seconds)
-      : first_pause_(std::max(3 * settle_seconds, kShortestRetryPause)) {}
-
-  bool pending() const { return whole_pass_ || publish_ || !days_.empty(); }
-  bool whole_pass() const { return whole_pass_; }
-  const std::set<std::string>& days() const { return days_; }
-  SteadyClock::time_point when() const { return when_; }
-  int count() const { return failures_; }
-
-  // Keeps what failed due; returns the pause before the next try, as the run line tells it.
-  std::string Failed(bool whole_pass, const std::vector<std::string>& days, bool publish,
-                     SteadyClock::time_point now) {
-    whole_pass_ = whole_pass;
-    days_ = std::set<std::string>(days.begin(), days.end());
-    publish_ = publish;
-    double pause = first_pause_;
-    for (int i = 0; i < failures_ && pause < kLongestRetryPause; ++i) pause *= 2;
-    pause = std::min(pause, kLongestRetryPause);
-    ++failures_;
-    when_ = now + Seconds(pause);
-    std::ostringstream text;
-    text << pause << " s";
-    return text.str();
-  }
-  void Succeeded() {
-    whole_pass_ = publish_ = false;
-    days_.clear();
-    failures_ = 0;
-  }
-
- private:
-  double first_pause_;
-  bool whole_pass_ = false, publish_ = false;
-  std::set<std::string> days_;
-  int failures_ = 0;
-  SteadyClock::time_point when_;
-};
 
 // One run of watch: pass under the lock, then publishing when it succeeded; what failed stays
 // due in *retries.
@@ -228,8 +96,9 @@ void WatchRun(const BatchCommand& command, std::ostream& out, std::ostream& err,
 
 // True once folder is gone: a watch of it has nothing more to wait for.
 bool FolderGone(const std::string& folder) {
-  std::error_code error;
-  return std::filesystem::status(folder, error).type() == std::filesystem::file_type::not_found;
+  platform::FileStamp stamp;
+  int errnum = 0;
+  return !platform::StampOfPath(folder, &stamp, &errnum) && (errnum == ENOENT || errnum == ENOTDIR);
 }
 
 }  // namespace
@@ -248,7 +117,7 @@ int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) 
     return kExitFailure;
   }
   // Watching starts before the first run, so that nothing written meanwhile is missed.
-  std::map<std::string, FileStamp> stamps;
+  FileStamps stamps;
   if (polling) stamps = StampsOf(command.input_folder);
   Retries retries(command.settle_seconds);
   // Its buffers serve every run of the watch.
@@ -290,5 +159,31 @@ int RunWatch(const BatchCommand& command, std::ostream& out, std::ostream& err) 
   }
   return kExitSuccess;
 }
+
+namespace {
+constexpr OptionId kWatchOptions[] = {
+    OptionId::kContent, OptionId::kIndex,   OptionId::kAll,     OptionId::kSite,
+    OptionId::kPoll,    OptionId::kSettle,  OptionId::kReport,  OptionId::kQuiet,
+    OptionId::kCharset, OptionId::kDurable, OptionId::kPublish, OptionId::kAllowPlainFtp};
+}  // namespace
+
+const CommandRow kWatchCommand = {
+    "watch",
+    BatchCommand::Kind::kWatch,
+    "watch [--content 1|2|3] [--index] [--all] [--poll SECONDS]\n"
+    "      [--settle SECONDS] [OPTIONS] INPUT OUTPUT\n",
+    "  watch    processes what is waiting, then each day whose boxscores appear or change, once\n"
+    "           they have been quiet for a while; what failed is tried again after 3 settle\n"
+    "           times (at least 1 s), then after twice the pause each time, up to 10 minutes;\n"
+    "           stops on SIGINT or SIGTERM\n"
+    "    --poll SECONDS    compares the folder so often instead of waiting for file events\n"
+    "                      (network shares)\n"
+    "    --settle SECONDS  how long a day's files must stay unchanged (default 10)\n",
+    kWatchOptions,
+    Operands::kInputOutput,
+    [](const BatchCommand& command, std::ostream& out, std::ostream& err, bool) {
+      return RunWatch(command, out, err);
+    },
+};
 
 }  // namespace gamefold::batch

@@ -128,4 +128,15 @@ bool SyncFiles(const std::vector<std::string>& paths, int* errnum);
 /// nothing for it.
 bool SyncFolder(const std::string& folder);
 
+/// A file's size and the time of its last change: what tells that it changed where no file event
+/// does. The time is in the system's own units, only to be compared.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+/// The stamp of what path leads to; false with *errnum (ENOENT or ENOTDIR when nothing is there).
+bool StampOfPath(const std::string& path, FileStamp* stamp, int* errnum);
+
 }  // namespace gamefold::platform

@@ -296,4 +296,16 @@ bool SyncFolder(const std::string& folder) {
   return synced;
 }
 
+bool StampOfPath(const std::string& path, FileStamp* stamp, int* errnum) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    *errnum = errno;
+    return false;
+  }
+  stamp->size = static_cast<std::uint64_t>(info.st_size);
+  stamp->modified =
+      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return true;
+}
+
 }  // namespace gamefold::platform

@@ -263,4 +263,23 @@ bool ReadFileInFolder(const std::string& folder, const std::string& name, std::v
   }
   return ReadOpenFile(file, bytes, errnum, most);
 }
+
+bool StampOfPath(const std::string& path, FileStamp* stamp, int* errnum) {
+  std::wstring wide;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!Widen(path, &wide)) {
+    *errnum = ENOENT;
+    return false;
+  }
+  if (!::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+    *errnum = LastErrno();
+    return false;
+  }
+  stamp->size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  stamp->modified =
+      static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                data.ftLastWriteTime.dwLowDateTime);
+  return true;
+}
+
 }  // namespace gamefold::platform

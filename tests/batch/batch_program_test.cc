@@ -42,7 +42,7 @@ class BatchProgramTest : public ::testing::Test {
 // The sample season is the data of `make run` and of the benchmark: its boxscores must read as
 // games, with three sections, and the same seed must give the same files.
 TEST_F(BatchProgramTest, MakesTheSameReadableSeasonFromASeed) {
-  const std::string make = GAMEFOLD_MAKE_SEASON_PROGRAM;
+  const std::string make = GAMEFOLD_SAMPLE_SEASON_PROGRAM;
   TempDir again;
   ASSERT_EQ(0, Shell(make + " --seed 5 --year 2011 --days 2 " + in_.path()).status);
   ASSERT_EQ(0, Shell(make + " --seed 5 --year 2011 --days 2 " + again.path()).status);
@@ -70,7 +70,7 @@ TEST_F(BatchProgramTest, MakesTheSameReadableSeasonFromASeed) {
 // A folder may hold the user's own boxscores under the names a sample gives: they are never
 // replaced unasked, and a refused run writes nothing at all.
 TEST_F(BatchProgramTest, SampleSeasonKeepsExistingFilesAndExplainsBadValues) {
-  const std::string make = GAMEFOLD_MAKE_SEASON_PROGRAM;
+  const std::string make = GAMEFOLD_SAMPLE_SEASON_PROGRAM;
   const std::string kMine = "the user's own game\r\n";
   testing::WriteBytes(in_ / "2008040200003.BOX", kMine);
   Outcome run = Shell(make + " --days 2 " + in_.path());
@@ -110,7 +110,7 @@ TEST_F(BatchProgramTest, SampleSeasonKeepsExistingFilesAndExplainsBadValues) {
 
 TEST_F(BatchProgramTest, RunsASampleWeekLikeTheWindow) {
   const std::string batch = GAMEFOLD_BATCH_PROGRAM;
-  Outcome made = Shell(std::string(GAMEFOLD_MAKE_SEASON_PROGRAM) + " --days 7 " + in_.path());
+  Outcome made = Shell(std::string(GAMEFOLD_SAMPLE_SEASON_PROGRAM) + " --days 7 " + in_.path());
   ASSERT_EQ(0, made.status) << made.err;
   std::vector<std::string> names = Listing(in_.path(), kBoxscorePattern);
   EXPECT_EQ(94u, names.size());  // 13 and 14 games by turns

@@ -247,7 +247,7 @@ def check_no_console_error(browser, page, failures):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    for option in ("--batch", "--make-season", "--boxscores", "--style-sheet", "--artifacts"):
+    for option in ("--batch", "--sample-season", "--boxscores", "--style-sheet", "--artifacts"):
         parser.add_argument(option, required=True, type=pathlib.Path)
     args = parser.parse_args()
     program = shutil.which("chromium")
@@ -260,7 +260,7 @@ def main():
         work = pathlib.Path(work)
         boxes, web = work / "boxes", work / "web"
         web.mkdir()
-        subprocess.run([args.make_season, "--days", "4", boxes], check=True, timeout=60,
+        subprocess.run([args.sample_season, "--days", "4", boxes], check=True, timeout=60,
                        stdout=subprocess.DEVNULL)
         for boxscore in args.boxscores.glob("*.BOX"):
             shutil.copy(boxscore, boxes)

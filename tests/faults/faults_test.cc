@@ -110,7 +110,7 @@ void LimitFileSize(rlim_t bytes, bool survive) {
 }
 
 void MakeSeason(const std::string& folder, int days) {
-  std::string command = std::string(GAMEFOLD_MAKE_SEASON_PROGRAM) + " --days " +
+  std::string command = std::string(GAMEFOLD_SAMPLE_SEASON_PROGRAM) + " --days " +
                         std::to_string(days) + " '" + folder + "' >/dev/null";
   ASSERT_EQ(0, std::system(command.c_str()));
 }

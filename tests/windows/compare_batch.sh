@@ -4,10 +4,10 @@
 # pages written again over existing ones, boxscores holding Ctrl-Z, lone CR and Latin-1 bytes,
 # and folders with a non-ASCII name given with either separator. Also compares what `list`
 # prints and the counts on standard error.
-# Usage: compare_batch.sh LINUX_BATCH MAKE_SEASON WINDOWS_BATCH WORK_FOLDER
+# Usage: compare_batch.sh LINUX_BATCH SAMPLE_SEASON WINDOWS_BATCH WORK_FOLDER
 set -euo pipefail
 linux_batch=$1
-make_season=$2
+sample_season=$2
 windows_batch=$3
 work=$4
 
@@ -43,7 +43,7 @@ same_files() {
 
 # The season, and a day of boxscores that text mode or a code page would damage.
 season="$work/season"
-"$make_season" --days 14 "$season" >/dev/null
+"$sample_season" --days 14 "$season" >/dev/null
 python3 - "$season" <<'EOF'
 import pathlib, sys
 season = pathlib.Path(sys.argv[1])
