@@ -3,11 +3,14 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
+#include <iterator>
 
 #include "app/day_list.h"
 #include "app/folder_picker.h"
 #include "app/form1.h"
 #include "app/form1_internal.h"
+#include "app/window_texts.h"
 #include "core/folder_lock.h"
 #include "core/game_day.h"
 #include "core/numbers.h"
@@ -28,10 +31,16 @@ constexpr std::string_view kTraceWaitingForLock = " waiting for another writer "
 
 }  // namespace
 
-int Form1::ContentChoiceNumber() const {
+ContentChoice Form1::ChosenContent() const {
   // The list always has a line selected; should it lose it, the first choice is the safe one.
   int row = ui_.List3->currentRow();
-  return row >= 0 ? row + 1 : 1;
+  return row >= 0 && row < static_cast<int>(std::size(kContentChoices)) ? kContentChoices[row]
+                                                                        : kContentChoices[0];
+}
+
+void Form1::ShowContentChoice(ContentChoice choice) {
+  auto row = std::find(std::begin(kContentChoices), std::end(kContentChoices), choice);
+  ui_.List3->setCurrentRow(static_cast<int>(row - std::begin(kContentChoices)));
 }
 
 // The forced repaint of each day, of the window but only where it changed: the list that lost
@@ -79,8 +88,7 @@ bool Form1::ProcessSelectedDays(Failure* err) {
       !lock.Acquire(ui_.File2.path(), kWindowLockWaitSeconds, err, LockWaiting(nullptr))) {
     return false;
   }
-  ProcessJob job{ui_.File1.path(), ui_.File1.names(), ui_.File2.path(), ContentChoiceNumber(),
-                 charset_};
+  ProcessJob job{ui_.File1.path(), ui_.File1.names(), ui_.File2.path(), ChosenContent(), charset_};
   // With the site, the neighbours of the days get their links too, after the selected days.
   size_t selected = keys.size();
   std::vector<std::string> site_days;

@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,12 +11,6 @@
 namespace gamefold {
 
 namespace {
-
-bool ParseContentChoice(std::string_view text, int* choice) {
-  if (text != "1" && text != "2" && text != "3") return false;
-  *choice = text[0] - '0';
-  return true;
-}
 
 // Seconds as a decimal number from 0 to a day; fractions let tests wait briefly.
 bool ParseSeconds(std::string_view text, double* seconds) {
@@ -115,10 +110,12 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, BatchCommand* 
       *problem = "--content needs 1, 2 or 3";
       return false;
     }
-    if (!ParseContentChoice(text, &command->content_choice)) {
+    std::optional<ContentChoice> choice = ParseContentChoice(text);
+    if (!choice) {
       *problem = "--content needs 1, 2 or 3, not \"" + std::string(text) + "\"";
       return false;
     }
+    command->content_choice = *choice;
   } else if (name == "--charset" && belongs(kOnList | kOnProcess | kOnIndex | kOnWatch | kOnSite)) {
     if (!value(&text) || !IsCharsetName(text)) {
       *problem = "--charset needs a character set name such as utf-8";

@@ -8,13 +8,26 @@
 
 namespace gamefold::batch {
 
+namespace {
+
+// 5, "Invalid procedure call or argument": the command's destination is not a URL publish takes.
+constexpr int kInvalidDestinationNumber = 5;
+
+}  // namespace
+
 // Sends what changed in the output folder to the run's destination, with a bar of the files on
 // a terminal; --dry-run prints the files that would go, one a line on out.
 bool PublishPass(Run* run, std::ostream& out) {
   const BatchCommand& command = run->command;
   Destination destination;
   std::string problem;
-  ParseDestination(command.destination, &destination, &problem);  // checked with the arguments
+  // Checked with the arguments already; a command made otherwise must not send the pages
+  // wherever a text that does not parse would leave destination pointing (the current folder).
+  if (!ParseDestination(command.destination, &destination, &problem)) {
+    run->Fail({kInvalidDestinationNumber,
+               "cannot publish to " + PrintableName(command.destination) + ": " + problem});
+    return false;
+  }
   destination.allow_plain_ftp = command.allow_plain_ftp;
   // On every run and even with --quiet: the user must not forget that it is so.
   if (command.allow_plain_ftp && destination.scheme == Destination::Scheme::kFtp) {

@@ -19,15 +19,12 @@ namespace gamefold::batch {
 
 namespace {
 
-// "<n> days to process, <m> days processed, year <caption>", as the window's counters and year
+// "<n> days to process, <m> days processed, year <word>", as the window's counters and year
 // indicator would show them after this rebuild.
 void ReportCounts(const CatalogueResult& result, std::ostream& err) {
-  std::string caption = "unchanged";
-  if (result.indicator) {
-    caption = TrimBlanks(result.indicator->caption);
-  }
+  std::string_view word = result.indicator ? IndicatorWord(*result.indicator) : "unchanged";
   err << result.days_in.value_or(0) << " days to process, " << result.days_out.value_or(0)
-      << " days processed, year " << caption << '\n';
+      << " days processed, year " << word << '\n';
 }
 
 // 52, "Bad file name or number": the first boxscore's name cannot give the days their year.
@@ -139,7 +136,7 @@ bool DaysToProcess(Run* run, const std::vector<std::string>& input_names,
     run->Fail(failure);
     return false;
   }
-  CatalogueResult result = Get_Dates(input_names, output_names);
+  CatalogueResult result = BuildCatalogue(input_names, output_names);
   std::string_view first_name = input_names.empty() ? "" : std::string_view(input_names.front());
   if (result.end != CatalogueResult::End::kListed) {
     if (ReportCatalogueEnd(result, command, first_name, run->notes, &failure)) return true;
@@ -272,7 +269,7 @@ bool WritePages(Run* run, const std::vector<std::string>& input_names,
     run->Fail(failure);
     return false;
   }
-  CatalogueResult result = Get_Dates(input_names, output_names);
+  CatalogueResult result = BuildCatalogue(input_names, output_names);
   if (result.end == CatalogueResult::End::kFailed) {
     run->Fail(result.failure);
     return false;
