@@ -26,9 +26,9 @@ bool IsDayKey(std::string_view key);
 void ReportFailure(const Failure& failure, std::ostream& err);
 
 /// Tells why a rebuild listed nothing, or its counters; false, with the failure, when it must fail.
-bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
-                        std::string_view first_input_name, std::ostream& notes, Failure* failure,
-                        bool counts = true);
+[[nodiscard]] bool ReportCatalogueEnd(const CatalogueResult& result, const BatchCommand& command,
+                                      std::string_view first_input_name, std::ostream& notes,
+                                      Failure* failure, bool counts = true);
 
 /// Every day that has boxscores among input_names, each once, in order.
 std::vector<std::string> AllDays(const BatchCommand& command,
@@ -58,27 +58,27 @@ struct Run {
 void WarnWithoutStyleSheet(Run* run);
 
 /// Writes the month index from output_names; false after telling the failure.
-bool WriteIndex(Run* run, const std::vector<std::string>& output_names);
+[[nodiscard]] bool WriteIndex(Run* run, const std::vector<std::string>& output_names);
 
 /// Writes the standings and team pages from the day pages now in the output folder.
-bool SitePass(Run* run);
+[[nodiscard]] bool SitePass(Run* run);
 
 /// Writes the pages of keys, then the catalogue's counters, the site and the index as asked.
-bool WritePages(Run* run, const std::vector<std::string>& input_names,
-                const std::vector<std::string>& keys, bool write_index, bool counts);
+[[nodiscard]] bool WritePages(Run* run, const std::vector<std::string>& input_names,
+                              const std::vector<std::string>& keys, bool write_index, bool counts);
 
 /// Writes the pages of the days the command asks for, as process does.
-bool ProcessPass(Run* run);
+[[nodiscard]] bool ProcessPass(Run* run);
 
 /// Sends what changed in the output folder to the run's destination.
-bool PublishPass(Run* run, std::ostream& out);
+[[nodiscard]] bool PublishPass(Run* run, std::ostream& out);
 
 /// Writes the run's report on out when --report json asks for it.
 void EmitReport(const Run& run, std::ostream& out);
 
 // Runs pass with the output folder locked against other writers.
 template <typename Pass>
-bool Locked(Run* run, Pass pass) {
+[[nodiscard]] bool Locked(Run* run, Pass pass) {
   FolderLock lock;
   Failure failure;
   if (!lock.Acquire(run->command.output_folder, run->command.lock_wait_seconds, &failure)) {
@@ -90,7 +90,7 @@ bool Locked(Run* run, Pass pass) {
 
 // A run's pass, then publishing when it succeeded and a destination was given.
 template <typename Pass>
-bool ThenPublish(Run* run, std::ostream& out, Pass pass) {
+[[nodiscard]] bool ThenPublish(Run* run, std::ostream& out, Pass pass) {
   return pass() && (run->command.destination.empty() || PublishPass(run, out));
 }
 

@@ -44,9 +44,9 @@ class FolderReader {
   FolderReader& operator=(const FolderReader&) = delete;
 
   /// Opens folder; false with *errnum when it cannot be read.
-  bool Open(const std::string& folder, int* errnum);
+  [[nodiscard]] bool Open(const std::string& folder, int* errnum);
   /// Moves to the next entry; false at the end, or on a failure with *errnum set (0 at the end).
-  bool Next(int* errnum);
+  [[nodiscard]] bool Next(int* errnum);
   /// The current entry's name, valid until the next call of Next.
   std::string_view name() const;
   /// True when the system hides the entry: a name beginning with "."; on Windows also the
@@ -76,26 +76,26 @@ enum class Links { kFollow, kRefuse };
 /// *errnum on a missing or unreadable file and on anything that is not a regular file: EISDIR
 /// for a folder, EINVAL for a FIFO, socket or device, ELOOP for a link with Links::kRefuse (on
 /// Windows a symbolic link or junction; a cloud file is read as the file it stands for).
-bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum,
-                   Links links = Links::kFollow);
+[[nodiscard]] bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum,
+                                 Links links = Links::kFollow);
 
 /// As ReadFileBytes for folder's entry name, which may be a link only to a regular file inside
 /// folder (at any depth): EXDEV for a link leading out of it. Reads no more than the first
 /// `most` bytes.
-bool ReadFileInFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
-                      int* errnum, size_t most = SIZE_MAX);
+[[nodiscard]] bool ReadFileInFolder(const std::string& folder, const std::string& name,
+                                    std::vector<char>* bytes, int* errnum, size_t most = SIZE_MAX);
 
 /// Creates a file that must not exist yet (EEXIST otherwise), writes content in binary and
 /// closes it. On a failure after the creation the file stays, for the caller to remove.
-bool WriteNewFile(const std::string& path, std::string_view content, int* errnum);
+[[nodiscard]] bool WriteNewFile(const std::string& path, std::string_view content, int* errnum);
 
 /// Renames from to to, replacing an existing file at to in one step (EISDIR when to is a
 /// folder).
-bool ReplaceByRename(const std::string& from, const std::string& to, int* errnum);
+[[nodiscard]] bool ReplaceByRename(const std::string& from, const std::string& to, int* errnum);
 
 /// Removes a file; false when it could not be removed, also when a process still has it open
 /// where the system then refuses (Windows).
-bool RemoveFile(const std::string& path);
+[[nodiscard]] bool RemoveFile(const std::string& path);
 
 /// A file written from its start, each Append reaching the file before it returns.
 class AppendFile {
@@ -108,9 +108,9 @@ class AppendFile {
   /// Opens path for writing, creating it, and holds it so that no other program opens it so
   /// too while it is open; then empties it. False with *errnum, or with *in_use set and the
   /// file untouched when another program holds it.
-  bool OpenHeld(const std::string& path, int* errnum, bool* in_use);
+  [[nodiscard]] bool OpenHeld(const std::string& path, int* errnum, bool* in_use);
   /// Writes bytes at the end; false when not all could be written.
-  bool Append(std::string_view bytes);
+  [[nodiscard]] bool Append(std::string_view bytes);
   void Close();
   bool is_open() const;
 
@@ -183,7 +183,7 @@ class StopRequests {
   StopRequests(const StopRequests&) = delete;
   StopRequests& operator=(const StopRequests&) = delete;
 
-  bool Catch();
+  [[nodiscard]] bool Catch();
   /// True once a stop was asked for.
   bool Requested();
 
@@ -209,9 +209,9 @@ class FolderWatch {
   FolderWatch& operator=(const FolderWatch&) = delete;
 
   /// Starts watching folder; false with *errnum when it cannot be watched.
-  bool Open(const std::string& folder, int* errnum);
+  [[nodiscard]] bool Open(const std::string& folder, int* errnum);
   /// Waits up to timeout_ms for changes or a stop; false once a stop was asked for.
-  bool Wait(int timeout_ms, StopRequests* stop, Changes* changes);
+  [[nodiscard]] bool Wait(int timeout_ms, StopRequests* stop, Changes* changes);
 
  private:
   struct State;
@@ -234,11 +234,11 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   /// Starts program with no arguments; false with *errnum (ENOENT when there is none).
-  bool Start(const std::string& program, int* errnum);
+  [[nodiscard]] bool Start(const std::string& program, int* errnum);
   /// Writes all of bytes; false with *errnum, EPIPE when the program has ended, never a signal.
-  bool Send(std::string_view bytes, int* errnum);
+  [[nodiscard]] bool Send(std::string_view bytes, int* errnum);
   /// Reads exactly size bytes; false with *errnum, 0 when the program closed the channel first.
-  bool Receive(char* buffer, size_t size, int* errnum);
+  [[nodiscard]] bool Receive(char* buffer, size_t size, int* errnum);
 
  private:
   struct State;
@@ -247,10 +247,10 @@ class ChildProcess {
 
 /// Brings the written bytes of the files at paths to the disk: one sync of their file system
 /// where the system has it (Linux), each file's buffers elsewhere. False with *errnum.
-bool SyncFiles(const std::vector<std::string>& paths, int* errnum);
+[[nodiscard]] bool SyncFiles(const std::vector<std::string>& paths, int* errnum);
 
 /// Brings a folder's entries (names renamed into it) to the disk; true where the system needs
 /// nothing for it.
-bool SyncFolder(const std::string& folder);
+[[nodiscard]] bool SyncFolder(const std::string& folder);
 
 }  // namespace gamefold::platform
