@@ -55,7 +55,7 @@ int main() {
   size_t entries = 0;
   for (int run = 0; run < kRuns; ++run) {
     auto start = std::chrono::steady_clock::now();
-    gamefold::CatalogueResult result = gamefold::Get_Dates(boxscores, pages);
+    gamefold::CatalogueResult result = gamefold::BuildCatalogue(boxscores, pages);
     auto stop = std::chrono::steady_clock::now();
     entries = result.entries.size();
     double ms = std::chrono::duration<double, std::milli>(stop - start).count();
@@ -63,8 +63,8 @@ int main() {
     max_ms = std::max(max_ms, ms);
     total_ms += ms;
   }
-  std::printf("Get_Dates over %d boxscores and %d pages (%zu days listed), %d runs\n", kBoxscores,
-              kPages, entries, kRuns);
+  std::printf("BuildCatalogue over %d boxscores and %d pages (%zu days listed), %d runs\n",
+              kBoxscores, kPages, entries, kRuns);
   std::printf("min %.3f ms  max %.3f ms  avg %.3f ms\n", min_ms, max_ms, total_ms / kRuns);
 
   // The names as a folder gives them: in no particular order.

@@ -60,8 +60,9 @@ bench::Measure ProcessInWindow(gamefold::Form1& window, const std::string& out,
   gamefold::Failure failure;
   auto* output = Control<gamefold::FolderList>(window, "Dir2");
   auto* days = Control<gamefold::DayList>(window, "List1");
-  // Away and back, so that the folder handler runs and the catalogue lists every day again.
-  output->setPath(empty, &failure);
+  // Away and back, so that the folder handler runs and the catalogue lists every day again;
+  // the way back is the move that must succeed.
+  (void)output->setPath(empty, &failure);
   bench::FreshFolder(out);
   if (!output->setPath(out, &failure)) {
     std::fprintf(stderr, "window_bench: cannot open %s\n", out.c_str());
@@ -112,7 +113,10 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
   }
   gamefold::Failure failure;
-  Control<gamefold::FolderList>(window, "Dir1")->setPath(season, &failure);
+  if (!Control<gamefold::FolderList>(window, "Dir1")->setPath(season, &failure)) {
+    std::fprintf(stderr, "window_bench: cannot open %s\n", season.c_str());
+    std::exit(1);
+  }
 
   std::fprintf(stderr, "window_bench: process, %d runs each\n", runs);
   std::vector<double> ours, batch, ratios, cpu_ratios;

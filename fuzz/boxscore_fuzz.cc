@@ -200,8 +200,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::optional<std::string> title = ReadGameTitle(split);
   std::vector<std::string_view> smaller;
   std::vector<Game> games(2);
-  for (int choice = 1; choice <= 3; ++choice) {
-    std::vector<std::string_view> kept = ReadGameLines(split, choice);
+  for (ContentChoice choice : kContentChoices) {
+    std::vector<std::string_view> kept = ReadGameLines(split, ChoiceNumber(choice));
     CheckChoicesNest(smaller, kept);
     // The second game is filled in place over the first choice's game, as a run reuses one.
     games[0] = ReadGame(std::vector<char>(bytes.begin(), bytes.end()), choice, file_name);

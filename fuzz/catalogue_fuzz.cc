@@ -101,14 +101,14 @@ void CheckListingForms(const CatalogueResult& result, const std::vector<std::str
                        const std::vector<std::string>& output_names) {
   std::vector<std::string_view> input_views(input_names.begin(), input_names.end());
   std::vector<std::string_view> output_views(output_names.begin(), output_names.end());
-  CatalogueResult from_views = Get_Dates(input_views, output_views);
+  CatalogueResult from_views = BuildCatalogue(input_views, output_views);
   FUZZ_CHECK(SameDecision(result, from_views));
   FUZZ_CHECK(result.trace == from_views.trace);
   FUZZ_CHECK(result.failure.number == from_views.failure.number);
 
   if (input_views.size() > 1) std::reverse(input_views.begin() + 1, input_views.end());
   if (output_views.size() > 1) std::reverse(output_views.begin() + 1, output_views.end());
-  CatalogueResult least_first = Get_Dates(input_views, output_views);
+  CatalogueResult least_first = BuildCatalogue(input_views, output_views);
   FUZZ_CHECK(SameDecision(result, least_first));
   if (result.end != CatalogueResult::End::kFailed) FUZZ_CHECK(result.trace == least_first.trace);
 }
@@ -129,9 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SortAsListed(&input_names);
   SortAsListed(&output_names);
 
-  CatalogueResult result = Get_Dates(input_names, output_names);
+  CatalogueResult result = BuildCatalogue(input_names, output_names);
   CheckListingForms(result, input_names, output_names);
-  FUZZ_CHECK(!result.trace.empty() && result.trace.front() == kTraceGettingDates);
+  FUZZ_CHECK(!result.trace.empty() && result.trace.front().kind == CatalogueStep::Kind::kStarted);
   switch (result.end) {
     case CatalogueResult::End::kNoBoxscores:
       FUZZ_CHECK(input_names.empty());
@@ -143,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     case CatalogueResult::End::kListed:
       FUZZ_CHECK(!input_names.empty() && input_names.front().size() == 17);
-      FUZZ_CHECK(result.trace.back() == kTraceEndedDates);
+      FUZZ_CHECK(result.trace.back().kind == CatalogueStep::Kind::kListed);
       CheckListed(result, input_names, output_names);
       break;
     case CatalogueResult::End::kFailed: {

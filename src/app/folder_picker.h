@@ -59,7 +59,7 @@ class FolderList : public QListWidget {
   const std::string& path() const { return path_; }
   /// Opens folder; emits pathChanged() when the path changes. Fails, keeping the current
   /// folder, when folder cannot be read.
-  bool setPath(const std::string& folder, Failure* err);
+  [[nodiscard]] bool setPath(const std::string& folder, Failure* err);
   /// The folder last open on the drive (mount point) `drive`, or the drive itself.
   std::string currentFolderOfDrive(const std::string& drive) const;
 

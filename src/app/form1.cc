@@ -54,8 +54,10 @@ void Form1::ShowStartFolder() {
   std::string start = current_dir_.empty() ? MountPoints().front() : current_dir_;
   for (const Side& side : {Input(), Output()}) {
     side.drive->showDriveOf(start);
-    side.dir->setPath(start, &ignored);
-    side.files->SetPath(side.dir->path(), &ignored);
+    // A start folder that cannot be shown leaves its lists empty, which tells the user as much
+    // as a message would, before the window is even up; another folder can be picked.
+    (void)side.dir->setPath(start, &ignored);
+    (void)side.files->SetPath(side.dir->path(), &ignored);
   }
 }
 
@@ -78,8 +80,8 @@ void Form1::ConnectHandlers() {
 
 void Form1::Form_Load() {
   ui_.txtDaysOut->setText("0");
-  for (std::string_view choice : kContentChoices) {
-    auto* item = new QListWidgetItem(FromBytes(choice), ui_.List3);
+  for (ContentChoice choice : kContentChoices) {
+    auto* item = new QListWidgetItem(FromBytes(ChoiceLabel(choice)), ui_.List3);
     item->setToolTip(item->text());
   }
   ui_.List3->setCurrentRow(0);
@@ -169,7 +171,7 @@ void Form1::Read_Settings() {
         break;
       }
       case SettingsLine::Kind::kContentChoice:
-        ui_.List3->setCurrentRow(line.choice - 1);
+        ShowContentChoice(line.choice);
         break;
       case SettingsLine::Kind::kCharset:
         charset_ = line.charset;
@@ -193,10 +195,8 @@ bool Form1::Write_Settings(Failure* err) {
   for (const std::string& folder : {ui_.File1.path(), ui_.File2.path()}) {
     if (!SavableFolder(folder)) Trace(" folder not saved, its name holds a line feed ");
   }
-  QListWidgetItem* choice = ui_.List3->currentItem();
-  std::string choice_text = choice != nullptr ? choice->text().toStdString() : "";
   return WriteSettingsFile(JoinPath(current_dir_, kSettingsFileName), ui_.File1.path(),
-                           ui_.File2.path(), choice_text, err, charset_, site_);
+                           ui_.File2.path(), ChosenContent(), err, charset_, site_);
 }
 
 }  // namespace gamefold

@@ -8,6 +8,7 @@
 
 #include "app/trace_log.h"
 #include "core/clock.h"
+#include "core/content_choice.h"
 #include "core/failure.h"
 #include "core/folder_listing.h"
 #include "daypages/process.h"
@@ -24,6 +25,7 @@ class QTimer;
 namespace gamefold {
 
 class DayList;
+struct IndicatorLook;
 class DriveList;
 class FocusFrameList;
 class FolderList;
@@ -73,7 +75,7 @@ class Form1 : public QWidget {
   void Form_Load();
   void Command2_Click();
   void Command1_Click();
-  RunResult ProcessSelectedDays();
+  [[nodiscard]] RunResult ProcessSelectedDays();
   RunPlace RunPlaceOf(bool* pointer_shown);
   OutputSettings OutputSettingsOf() const;
   void TraceSite(const SiteResult& result);
@@ -95,18 +97,19 @@ class Form1 : public QWidget {
   void FoldersChanged();
   std::function<void()> LockWaiting(bool* pointer_shown);
   void Read_Settings();
-  bool Write_Settings(Failure* err);
+  [[nodiscard]] bool Write_Settings(Failure* err);
   void Error_Message(const Failure& failure);
   void TraceFailure(const Failure& failure);
   void SaveSettingsOnLeaving();
   void Trace(std::string_view text);
   void RestoreSide(const Side& side, const std::string& folder);
   void PointFileList(FileList* files, const FolderList* dir);
-  void SetIndicator(const std::string& caption, unsigned rgb);
+  void SetIndicator(const IndicatorLook& look);
   void SetCount(QLineEdit* box, long count);
   void SetListEntries(QListWidget* list, const std::vector<std::string>& entries);
   void ShowProgress(size_t days_done, size_t days, size_t games);
-  int ContentChoiceNumber() const;
+  ContentChoice ChosenContent() const;
+  void ShowContentChoice(ContentChoice choice);
 
   SystemClock system_clock_;
   const Clock* clock_;

@@ -3,11 +3,14 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
+#include <iterator>
 
 #include "app/day_list.h"
 #include "app/folder_picker.h"
 #include "app/form1.h"
 #include "app/form1_internal.h"
+#include "app/window_texts.h"
 #include "core/game_day.h"
 #include "core/numbers.h"
 #include "daypages/process.h"
@@ -35,10 +38,16 @@ bool DaysWritten(const RunResult& run) {
 
 }  // namespace
 
-int Form1::ContentChoiceNumber() const {
+ContentChoice Form1::ChosenContent() const {
   // The list always has a line selected; should it lose it, the first choice is the safe one.
   int row = ui_.List3->currentRow();
-  return row >= 0 ? row + 1 : 1;
+  return row >= 0 && row < static_cast<int>(std::size(kContentChoices)) ? kContentChoices[row]
+                                                                        : kContentChoices[0];
+}
+
+void Form1::ShowContentChoice(ContentChoice choice) {
+  auto row = std::find(std::begin(kContentChoices), std::end(kContentChoices), choice);
+  ui_.List3->setCurrentRow(static_cast<int>(row - std::begin(kContentChoices)));
 }
 
 // The forced repaint of each day, of the window but only where it changed: the list that lost
@@ -72,7 +81,7 @@ RunPlace Form1::RunPlaceOf(bool* pointer_shown) {
 }
 
 OutputSettings Form1::OutputSettingsOf() const {
-  return {ContentChoiceNumber(), charset_, false, site_};
+  return {ChosenContent(), charset_, false, site_};
 }
 
 // What the standings leave out goes to the trace.

@@ -10,6 +10,7 @@
 #include "app/folder_picker.h"
 #include "app/form1.h"
 #include "app/form1_internal.h"
+#include "app/window_texts.h"
 #include "catalogue/catalogue.h"
 
 namespace gamefold {
@@ -51,7 +52,7 @@ void Form1::Dir1_Change() {
   if (!ui_.File1.names().empty()) {
     RebuildCatalogue();
   } else {
-    SetIndicator(kIndicatorNoGames.caption, kIndicatorNoGames.rgb);
+    SetIndicator(NoGamesLook());
     ui_.Label7->setToolTip(QString());
     catalogue_entries_.clear();
     listed_folder_ = ui_.File1.path();
@@ -106,10 +107,12 @@ void Form1::FoldersChanged() {
   WatchFolders();
 }
 
-void Form1::RebuildCatalogue() { ShowCatalogue(Get_Dates(ui_.File1.names(), ui_.File2.names())); }
+void Form1::RebuildCatalogue() {
+  ShowCatalogue(BuildCatalogue(ui_.File1.names(), ui_.File2.names()));
+}
 
 void Form1::ShowCatalogue(const CatalogueResult& result) {
-  for (const std::string& line : result.trace) Trace(line);
+  for (const CatalogueStep& step : result.trace) Trace(TraceText(step));
   if (result.list_replaced) {
     catalogue_entries_ = result.entries;
     listed_folder_ = ui_.File1.path();
@@ -120,7 +123,7 @@ void Form1::ShowCatalogue(const CatalogueResult& result) {
     listed_folder_ = ui_.File1.path();
     SetListEntries(ui_.List1, {});
   }
-  if (result.indicator) SetIndicator(result.indicator->caption, result.indicator->rgb);
+  if (result.indicator) SetIndicator(LookOf(*result.indicator));
   // The indicator alone cannot say why it stayed as it was, or that the year it shows does not
   // hold for every boxscore.
   if (result.end == CatalogueResult::End::kFileError ||
@@ -199,10 +202,10 @@ void Form1::List1_Click(int row) {
   ui_.Command1->setEnabled(ui_.List2->count() > 0);
 }
 
-void Form1::SetIndicator(const std::string& caption, unsigned rgb) {
-  ui_.Label7->setText(FromBytes(caption));
+void Form1::SetIndicator(const IndicatorLook& look) {
+  ui_.Label7->setText(FromBytes(look.caption));
   QPalette palette = ui_.Label7->palette();
-  palette.setColor(QPalette::Window, QColor::fromRgb(rgb));
+  palette.setColor(QPalette::Window, QColor::fromRgb(look.rgb));
   ui_.Label7->setPalette(palette);
 }
 

@@ -1,5 +1,7 @@
 #include "app/settings_file.h"
 
+#include <optional>
+
 #include "core/text.h"
 #include "core/text_file.h"
 
@@ -35,11 +37,13 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes, PathStyle style)
       setting.folder = std::string(line.substr(kValueStart));
       lines.push_back(std::move(setting));
     } else if (key == "SEL") {
-      char digit = line.size() > kValueStart ? line[kValueStart] : '\0';
-      if (digit < '1' || digit > '3') continue;
+      // The label's number alone counts: a label of another wording still chooses.
+      std::optional<ContentChoice> choice =
+          ParseContentChoice(line.size() > kValueStart ? line.substr(kValueStart, 1) : "");
+      if (!choice) continue;
       SettingsLine setting;
       setting.kind = SettingsLine::Kind::kContentChoice;
-      setting.choice = digit - '0';
+      setting.choice = *choice;
       lines.push_back(std::move(setting));
     } else if (key == "CHS") {
       // Written by hand, not by the window: a name that could put markup into the pages is
@@ -67,11 +71,11 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes, PathStyle style)
 bool SavableFolder(std::string_view folder) { return folder.find('\n') == std::string_view::npos; }
 
 std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
-                           std::string_view content_choice, std::string_view charset, bool site) {
+                           ContentChoice content_choice, std::string_view charset, bool site) {
   std::string content;
   if (SavableFolder(input_folder)) AppendLine(&content, std::string("IPF ").append(input_folder));
   if (SavableFolder(output_folder)) AppendLine(&content, std::string("OPF ").append(output_folder));
-  AppendLine(&content, std::string("SEL ").append(content_choice));
+  AppendLine(&content, std::string("SEL ").append(ChoiceLabel(content_choice)));
   // Kept across saves, or the user's declaration would be lost at the next "&PROCESS".
   if (!charset.empty()) AppendLine(&content, std::string("CHS ").append(charset));
   if (site) AppendLine(&content, kSiteLine);
@@ -79,8 +83,8 @@ std::string FormatSettings(std::string_view input_folder, std::string_view outpu
 }
 
 bool WriteSettingsFile(const std::string& path, std::string_view input_folder,
-                       std::string_view output_folder, std::string_view content_choice,
-                       Failure* err, std::string_view charset, bool site) {
+                       std::string_view output_folder, ContentChoice content_choice, Failure* err,
+                       std::string_view charset, bool site) {
   return WriteFileAtomically(
       path, FormatSettings(input_folder, output_folder, content_choice, charset, site), err);
 }

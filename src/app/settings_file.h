@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/folder_path.h"
+#include "core/content_choice.h"
 #include "core/failure.h"
 
 namespace gamefold {
@@ -23,8 +24,8 @@ struct SettingsLine {
   };
   Kind kind = Kind::kInputFolder;
   std::string folder;  // the folder kinds: the path, unchanged (trailing blanks kept)
-  int choice = 0;      // kContentChoice: 1 to 3
-  std::string charset = {};  // kCharset: a name that IsCharsetName accepts
+  ContentChoice choice = ContentChoice::kBoxscores;  // kContentChoice
+  std::string charset = {};                          // kCharset: a name that IsCharsetName accepts
   bool operator==(const SettingsLine&) const = default;
 };
 
@@ -40,16 +41,17 @@ std::vector<SettingsLine> ParseSettings(std::string_view bytes,
 bool SavableFolder(std::string_view folder);
 
 /// The settings file's content: the input folder, the output folder and the content choice's
-/// text, three lines each ending in CR LF, then "CHS <charset>" when a character set is
+/// label, three lines each ending in CR LF, then "CHS <charset>" when a character set is
 /// declared and "SITE 1" when the site is kept. A folder that is not savable is left out.
 std::string FormatSettings(std::string_view input_folder, std::string_view output_folder,
-                           std::string_view content_choice, std::string_view charset = {},
+                           ContentChoice content_choice, std::string_view charset = {},
                            bool site = false);
 
 /// Replaces the settings file at path with FormatSettings' content, atomically: a failure never
 /// leaves a half-written or empty file behind.
-bool WriteSettingsFile(const std::string& path, std::string_view input_folder,
-                       std::string_view output_folder, std::string_view content_choice,
-                       Failure* err, std::string_view charset = {}, bool site = false);
+[[nodiscard]] bool WriteSettingsFile(const std::string& path, std::string_view input_folder,
+                                     std::string_view output_folder, ContentChoice content_choice,
+                                     Failure* err, std::string_view charset = {},
+                                     bool site = false);
 
 }  // namespace gamefold

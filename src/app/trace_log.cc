@@ -34,7 +34,7 @@ void TraceLog::Trace(std::string_view text) {
   line.append("\r\n");
   // One unbuffered write a line: the line is in the file when Trace returns. A failed write
   // (a full disk) must not stop the command being traced, so it is dropped.
-  file_.Append(line);
+  (void)file_.Append(line);
 }
 
 void TraceLog::Close() { file_.Close(); }

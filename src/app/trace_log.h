@@ -25,7 +25,7 @@ class TraceLog {
   /// Creates the log at path, emptying an existing one. Fails when it cannot be created, or
   /// (setting *in_use) when another program holds it open as its log; the log then stays
   /// closed, the file untouched, and Trace does nothing.
-  bool Open(const std::string& path, Failure* err, bool* in_use = nullptr);
+  [[nodiscard]] bool Open(const std::string& path, Failure* err, bool* in_use = nullptr);
   /// Appends the current date-time and text as one line; nothing when the log is closed.
   void Trace(std::string_view text);
   /// Closes the log; later traces are dropped.

@@ -43,7 +43,11 @@ constexpr std::string_view kHelpEnd =
 // built in code never publishes to what a failed or forgotten reading left behind.
 bool CheckDestination(BatchCommand* command, std::string* problem) {
   command->parsed_destination.reset();
-  if (command->destination.empty()) return true;
+  if (command->destination.empty()) {
+    if (command->kind != BatchCommand::Kind::kPublish) return true;
+    *problem = "publish needs OUTPUT and DESTINATION";
+    return false;
+  }
   Destination destination;
   if (!ParseDestination(command->destination, &destination, problem)) return false;
   command->parsed_destination = destination;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/content_choice.h"
 #include "publish/publish.h"
 
 namespace gamefold {
@@ -18,7 +19,7 @@ inline constexpr int kExitUsage = 2;
 struct BatchCommand {
   enum class Kind { kHelp, kVersion, kList, kProcess, kIndex, kWatch, kPublish, kSite };
   Kind kind = Kind::kHelp;
-  int content_choice = 1;
+  ContentChoice content_choice = ContentChoice::kBoxscores;
   bool write_index = false;
   bool all_days = false;          // process, watch: every day with boxscores, not only the new ones
   bool changed_only = false;      // list: the days whose page is missing or would change
@@ -43,8 +44,8 @@ struct BatchCommand {
 
 /// Reads the arguments (without the program name) into command; false on bad usage, with what
 /// is wrong in *problem.
-bool ParseBatchArguments(const std::vector<std::string>& args, BatchCommand* command,
-                         std::string* problem);
+[[nodiscard]] bool ParseBatchArguments(const std::vector<std::string>& args, BatchCommand* command,
+                                       std::string* problem);
 
 /// Runs a parsed command: results on out, messages (and, when show_progress, a progress bar) on
 /// err. Returns the exit status.

@@ -73,14 +73,14 @@ bool ProcessPass(Run* run, DayProcessor* processor);
 bool DaysPass(Run* run, const ProcessRequest& request, bool counts, DayProcessor* processor);
 
 /// Sends what changed in the output folder to the run's destination.
-bool PublishPass(Run* run, std::ostream& out);
+[[nodiscard]] bool PublishPass(Run* run, std::ostream& out);
 
 /// Writes the run's report on out when --report json asks for it.
 void EmitReport(const Run& run, std::ostream& out);
 
 // Runs pass with the output folder locked against other writers.
 template <typename Pass>
-bool Locked(Run* run, Pass pass) {
+[[nodiscard]] bool Locked(Run* run, Pass pass) {
   FolderLock lock;
   Failure failure;
   RunPlace place = PlaceOf(run->command);
@@ -94,7 +94,7 @@ bool Locked(Run* run, Pass pass) {
 
 // A run's pass, then publishing when it succeeded and a destination was given.
 template <typename Pass>
-bool ThenPublish(Run* run, std::ostream& out, Pass pass) {
+[[nodiscard]] bool ThenPublish(Run* run, std::ostream& out, Pass pass) {
   return pass() && (run->command.destination.empty() || PublishPass(run, out));
 }
 

@@ -21,11 +21,11 @@ namespace {
 // its least name to the front. Which bad name comes first decides only the error exit, which
 // is therefore taken again over fully sorted listings.
 CatalogueResult ListDays(CompactListing* input_names, CompactListing* output_names) {
-  CatalogueResult result = Get_Dates(input_names->names(), output_names->names());
+  CatalogueResult result = BuildCatalogue(input_names->names(), output_names->names());
   if (result.end != CatalogueResult::End::kFailed) return result;
   input_names->Sort();
   output_names->Sort();
-  return Get_Dates(input_names->names(), output_names->names());
+  return BuildCatalogue(input_names->names(), output_names->names());
 }
 
 int RunListChanged(const BatchCommand& command, std::ostream& out, std::ostream& err) {

@@ -3,12 +3,14 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "batch/command_table.h"
+#include "core/content_choice.h"
 #include "core/text.h"
 #include "publish/publish.h"
 
@@ -20,12 +22,6 @@ namespace {
 struct UsageProblem : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
-
-bool ParseContentChoice(std::string_view text, int* choice) {
-  if (text != "1" && text != "2" && text != "3") return false;
-  *choice = text[0] - '0';
-  return true;
-}
 
 // Seconds as a decimal number from 0 to a day; fractions let tests wait briefly.
 bool ParseSeconds(std::string_view text, double* seconds) {
@@ -81,7 +77,11 @@ void Declare(CLI::App* app, OptionId id, BatchCommand* command) {
       return Flag(app, "--durable", &command->durable);
     case OptionId::kContent:
       return Valued(app, "--content", "--content needs 1, 2 or 3", [command](std::string_view v) {
-        if (ParseContentChoice(v, &command->content_choice)) return true;
+        std::optional<ContentChoice> choice = ParseContentChoice(v);
+        if (choice) {
+          command->content_choice = *choice;
+          return true;
+        }
         throw UsageProblem(std::string("--content needs 1, 2 or 3, not \"").append(v).append("\""));
       });
     case OptionId::kCharset:

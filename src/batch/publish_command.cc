@@ -11,6 +11,13 @@
 
 namespace gamefold::batch {
 
+namespace {
+
+// 5, "Invalid procedure call or argument": the command's destination is not a URL publish takes.
+constexpr int kInvalidDestinationNumber = 5;
+
+}  // namespace
+
 // Sends what changed in the output folder to the run's destination, with a bar of the files on
 // a terminal; --dry-run prints the files that would go, one a line on out.
 bool PublishPass(Run* run, std::ostream& out) {

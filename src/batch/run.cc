@@ -19,15 +19,12 @@ namespace gamefold::batch {
 
 namespace {
 
-// "<n> days to process, <m> days processed, year <caption>", as the window's counters and year
+// "<n> days to process, <m> days processed, year <word>", as the window's counters and year
 // indicator would show them after this rebuild.
 void ReportCounts(const CatalogueResult& result, std::ostream& err) {
-  std::string caption = "unchanged";
-  if (result.indicator) {
-    caption = TrimBlanks(result.indicator->caption);
-  }
+  std::string_view word = result.indicator ? IndicatorWord(*result.indicator) : "unchanged";
   err << result.days_in.value_or(0) << " days to process, " << result.days_out.value_or(0)
-      << " days processed, year " << caption << '\n';
+      << " days processed, year " << word << '\n';
 }
 
 // "2007, 2009".

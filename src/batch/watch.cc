@@ -60,7 +60,9 @@ void GatherChanges(const BatchCommand& command, double poll_seconds,
   Failure failure;
   if (changes->lost) {
     std::vector<std::string> all;
-    ListFolder(command.input_folder, kBoxscorePattern, &all, &failure);
+    // A folder that cannot be listed now is reported by the run these changes start, which
+    // lists it again.
+    (void)ListFolder(command.input_folder, kBoxscorePattern, &all, &failure);
     changes->names.insert(changes->names.end(), all.begin(), all.end());
   }
   SteadyClock::time_point now = SteadyClock::now();

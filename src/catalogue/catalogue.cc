@@ -124,8 +124,8 @@ std::string MixedYearsNotice(YearsSeen* years, int listed_year,
 
 // The indicator for the two years; nothing when neither is known, which leaves it as shown.
 std::optional<Indicator> IndicatorFor(int boxscore_year, int page_year) {
-  if (page_year != 0) return boxscore_year == page_year ? kIndicatorMatched : kIndicatorNoMatch;
-  if (boxscore_year != 0) return kIndicatorMaybe;
+  if (page_year != 0) return boxscore_year == page_year ? Indicator::kMatched : Indicator::kNoMatch;
+  if (boxscore_year != 0) return Indicator::kMaybe;
   return std::nullopt;
 }
 
@@ -175,26 +175,27 @@ bool ListWaitingDays(const Names& input_names, const Names& output_names, Catalo
       result->entries.push_back(EntryText(boxscore_year, index));
   }
   result->notice = MixedYearsNotice(&years, boxscore_year, result->entries);
-  if (!result->notice.empty()) result->trace.push_back(" " + result->notice + " ");
+  if (!result->notice.empty())
+    result->trace.push_back({CatalogueStep::Kind::kNotice, result->notice});
   result->days_in = static_cast<long>(result->entries.size());
   result->days_out = static_cast<long>(output_names.size());
   return true;
 }
 
 template <typename Names>
-CatalogueResult GetDatesOf(const Names& input_names, const Names& output_names) {
+CatalogueResult BuildCatalogueOf(const Names& input_names, const Names& output_names) {
   CatalogueResult result;
-  result.trace.emplace_back(kTraceGettingDates);
+  result.trace.push_back({CatalogueStep::Kind::kStarted});
   if (input_names.empty()) {
     result.end = CatalogueResult::End::kNoBoxscores;
-    result.trace.emplace_back(kTraceNoDates1);
+    result.trace.push_back({CatalogueStep::Kind::kNothingListed});
     return result;
   }
   std::string_view first_name = input_names.front();
   if (first_name.size() != kBoxscoreNameLength) {
     result.end = CatalogueResult::End::kFileError;
-    result.trace.push_back(std::string(kTraceFileError).append(first_name));
-    result.trace.emplace_back(kTraceNoDates1);
+    result.trace.push_back({CatalogueStep::Kind::kFileError, std::string(first_name)});
+    result.trace.push_back({CatalogueStep::Kind::kNothingListed});
     result.notice = "File Error in Boxes " + std::string(first_name) +
                     ": the first boxscore name is not 17 characters long, so no days are listed";
     return result;
@@ -204,20 +205,32 @@ CatalogueResult GetDatesOf(const Names& input_names, const Names& output_names) 
     return result;
   }
   result.end = CatalogueResult::End::kListed;
-  result.trace.emplace_back(kTraceEndedDates);
+  result.trace.push_back({CatalogueStep::Kind::kListed});
   return result;
 }
 
 }  // namespace
 
-CatalogueResult Get_Dates(const std::vector<std::string>& input_names,
-                          const std::vector<std::string>& output_names) {
-  return GetDatesOf(input_names, output_names);
+std::string_view IndicatorWord(Indicator indicator) {
+  switch (indicator) {
+    case Indicator::kMaybe:
+      return "MAYBE";
+    case Indicator::kNoMatch:
+      return "NO MATCH";
+    case Indicator::kMatched:
+      return "MATCHED";
+  }
+  return "";
 }
 
-CatalogueResult Get_Dates(std::span<const std::string_view> input_names,
-                          std::span<const std::string_view> output_names) {
-  return GetDatesOf(input_names, output_names);
+CatalogueResult BuildCatalogue(const std::vector<std::string>& input_names,
+                               const std::vector<std::string>& output_names) {
+  return BuildCatalogueOf(input_names, output_names);
+}
+
+CatalogueResult BuildCatalogue(std::span<const std::string_view> input_names,
+                               std::span<const std::string_view> output_names) {
+  return BuildCatalogueOf(input_names, output_names);
 }
 
 }  // namespace gamefold

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,25 +10,29 @@
 
 namespace gamefold {
 
-/// The year indicator: its caption and its background colour as 0xRRGGBB.
-struct Indicator {
-  std::string caption;
-  std::uint32_t rgb = 0;
-  bool operator==(const Indicator&) const = default;
+/// The year indicator: how the year of the boxscores compares with the year of the pages.
+enum class Indicator {
+  kMaybe,    // no page name gives a year to compare with
+  kNoMatch,  // the pages are of another year
+  kMatched,  // the pages are of the boxscores' year
 };
 
-inline const Indicator kIndicatorMaybe{" MAYBE ", 0xFFFF00};
-inline const Indicator kIndicatorNoMatch{" NO MATCH ", 0xFF0000};
-inline const Indicator kIndicatorMatched{" MATCHED ", 0x00FF00};
-/// Shown by the input folder picker when the folder holds no boxscore.
-inline const Indicator kIndicatorNoGames{" NO GAMES ", 0xFF0000};
+/// The indicator's word: "MAYBE", "NO MATCH" or "MATCHED".
+std::string_view IndicatorWord(Indicator indicator);
 
-/// The trace texts of a rebuild.
-inline constexpr std::string_view kTraceGettingDates = " getting dates ";
-inline constexpr std::string_view kTraceEndedDates = " ended dates ";
-inline constexpr std::string_view kTraceNoDates1 = " ended dates from No Dates1 ";
-inline constexpr std::string_view kTraceNoDates2 = " ended dates from No Dates2 ";
-inline constexpr std::string_view kTraceFileError = " File Error in Boxes ";
+/// A step of a rebuild that the trace log records.
+struct CatalogueStep {
+  enum class Kind {
+    kStarted,        // the rebuild begins
+    kFileError,      // the first boxscore name is not 17 characters: detail is that name
+    kNotice,         // the listing may mislead the user: detail is the notice
+    kListed,         // the days are listed
+    kNothingListed,  // an early end: nothing shown changes
+  };
+  Kind kind = Kind::kStarted;
+  std::string detail = {};
+  bool operator==(const CatalogueStep&) const = default;
+};
 
 /// Everything one rebuild of the game-day catalogue decides; the window (or gamefold-batch)
 /// applies it. Fields left empty mean "leave what is shown as it is".
@@ -38,7 +41,7 @@ struct CatalogueResult {
     kNoBoxscores,  // the input listing is empty: nothing shown changes
     kFileError,    // the first boxscore name is not 17 characters: nothing shown changes
     kListed,       // normal end
-    kFailed,       // error exit: show `failure`, then trace kTraceNoDates2
+    kFailed,       // error exit: show `failure`, then trace the failed end
   };
   End end = End::kNoBoxscores;
   /// True once "Game Days Available" was emptied; `entries` is then its new content (on kFailed
@@ -56,19 +59,19 @@ struct CatalogueResult {
   /// length (kFileError), or boxscores of more than one year (kListed). Shown beside the
   /// indicator, never as a box.
   std::string notice;
-  /// Trace texts in order. On kFailed it ends before the error report; the caller shows the
-  /// report and then traces kTraceNoDates2.
-  std::vector<std::string> trace;
+  /// The steps to trace, in order. On kFailed they end before the error report; the caller
+  /// shows the report and then traces the failed end.
+  std::vector<CatalogueStep> trace;
 };
 
 /// Rebuilds the catalogue from the two folder listings (byte names, in listing order): the game
 /// days whose boxscores are in the input folder and whose pages are not in the output folder.
 /// Characters missing from a short name read as not numeric.
-CatalogueResult Get_Dates(const std::vector<std::string>& input_names,
-                          const std::vector<std::string>& output_names);
+CatalogueResult BuildCatalogue(const std::vector<std::string>& input_names,
+                               const std::vector<std::string>& output_names);
 
 /// The same rebuild over views of the names, as a compact folder listing holds them.
-CatalogueResult Get_Dates(std::span<const std::string_view> input_names,
-                          std::span<const std::string_view> output_names);
+CatalogueResult BuildCatalogue(std::span<const std::string_view> input_names,
+                               std::span<const std::string_view> output_names);
 
 }  // namespace gamefold

@@ -21,8 +21,8 @@ bool ListingLess(std::string_view a, std::string_view b);
 /// Lists the names of the regular files in folder that are not hidden (no leading ".") and match
 /// pattern, in ListingLess order. A symbolic link counts as the file it leads to; one that leads
 /// nowhere is left out. Fails when the folder cannot be read.
-bool ListFolder(const std::string& folder, std::string_view pattern,
-                std::vector<std::string>* names, Failure* err);
+[[nodiscard]] bool ListFolder(const std::string& folder, std::string_view pattern,
+                              std::vector<std::string>* names, Failure* err);
 
 /// The order of a compact listing's names.
 enum class ListingOrder {
@@ -56,8 +56,8 @@ class CompactListing {
 /// Lists the same names as the form above into listing, in the order asked for; kLeastFirst
 /// spares the sort when only the first name's place matters. Fails when the folder cannot be
 /// read, leaving listing empty.
-bool ListFolder(const std::string& folder, std::string_view pattern, ListingOrder order,
-                CompactListing* listing, Failure* err);
+[[nodiscard]] bool ListFolder(const std::string& folder, std::string_view pattern,
+                              ListingOrder order, CompactListing* listing, Failure* err);
 
 /// A folder listing that remembers its folder and pattern, as the window's hidden file lists do.
 class FileList {
@@ -65,7 +65,7 @@ class FileList {
   explicit FileList(std::string pattern) : pattern_(std::move(pattern)) {}
 
   /// Points the list at folder and reads it. On failure the previous folder and names stay.
-  bool SetPath(const std::string& folder, Failure* err);
+  [[nodiscard]] bool SetPath(const std::string& folder, Failure* err);
   /// Takes names as the folder's listing, read by someone else.
   void SetNames(std::vector<std::string> names) { names_ = std::move(names); }
   /// Changes the pattern; the names follow at the next read.

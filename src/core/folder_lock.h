@@ -22,8 +22,8 @@ class FolderLock {
   /// itself reports why. In a folder that takes files, a lock file that cannot be had (a link,
   /// a folder, another user's file) fails at once, naming it. waiting, when given, runs once
   /// before the wait begins: only when another run holds the lock.
-  bool Acquire(const std::string& folder, double wait_seconds, Failure* err,
-               const std::function<void()>& waiting = {});
+  [[nodiscard]] bool Acquire(const std::string& folder, double wait_seconds, Failure* err,
+                             const std::function<void()>& waiting = {});
 
  private:
   platform::FileLock lock_;

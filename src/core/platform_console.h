@@ -20,9 +20,9 @@ bool StandardErrorIsTerminal();
 
 /// Reads exactly size bytes of standard input, past any buffer of the C library; false at its
 /// end or on a failure.
-bool ReadStandardInput(char* buffer, size_t size);
+[[nodiscard]] bool ReadStandardInput(char* buffer, size_t size);
 
 /// Writes all of bytes to standard output, past any buffer of the C library; false on a failure.
-bool WriteStandardOutput(std::string_view bytes);
+[[nodiscard]] bool WriteStandardOutput(std::string_view bytes);
 
 }  // namespace gamefold::platform

@@ -30,9 +30,9 @@ class FolderWatch {
   FolderWatch& operator=(const FolderWatch&) = delete;
 
   /// Starts watching folder; false with *errnum when it cannot be watched.
-  bool Open(const std::string& folder, int* errnum);
+  [[nodiscard]] bool Open(const std::string& folder, int* errnum);
   /// Waits up to timeout_ms for changes or a stop; false once a stop was asked for.
-  bool Wait(int timeout_ms, StopRequests* stop, Changes* changes);
+  [[nodiscard]] bool Wait(int timeout_ms, StopRequests* stop, Changes* changes);
 
  private:
   struct State;

@@ -27,9 +27,9 @@ class FolderReader {
   FolderReader& operator=(const FolderReader&) = delete;
 
   /// Opens folder; false with *errnum when it cannot be read.
-  bool Open(const std::string& folder, int* errnum);
+  [[nodiscard]] bool Open(const std::string& folder, int* errnum);
   /// Moves to the next entry; false at the end, or on a failure with *errnum set (0 at the end).
-  bool Next(int* errnum);
+  [[nodiscard]] bool Next(int* errnum);
   /// The current entry's name, valid until the next call of Next.
   std::string_view name() const;
   /// True when the system hides the entry: a name beginning with "."; on Windows also the
@@ -59,7 +59,7 @@ bool IsSpecialFile(const std::string& path);
 /// True when users other than its owner may read, write or run the file at path, following
 /// links; false when nothing can be seen there, and where files have no such permissions
 /// (Windows).
-bool OthersMayAccess(const std::string& path);
+[[nodiscard]] bool OthersMayAccess(const std::string& path);
 
 /// Whether a read goes through a link at the path's last name.
 enum class Links { kFollow, kRefuse };
@@ -68,13 +68,13 @@ enum class Links { kFollow, kRefuse };
 /// *errnum on a missing or unreadable file and on anything that is not a regular file: EISDIR
 /// for a folder, EINVAL for a FIFO, socket or device, ELOOP for a link with Links::kRefuse (on
 /// Windows a symbolic link or junction; a cloud file is read as the file it stands for).
-bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum,
+[[nodiscard]] bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum,
                    Links links = Links::kFollow);
 
 /// As ReadFileBytes for folder's entry name, which may be a link only to a regular file inside
 /// folder (at any depth): EXDEV for a link leading out of it. Reads no more than the first
 /// `most` bytes.
-bool ReadFileInFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
+[[nodiscard]] bool ReadFileInFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
                       int* errnum, size_t most = SIZE_MAX);
 
 /// Makes one folder in a folder that is there; false with *errnum, EEXIST when something is
@@ -88,15 +88,15 @@ bool ReadFileInFolder(const std::string& folder, const std::string& name, std::v
 
 /// Creates a file that must not exist yet (EEXIST otherwise), writes content in binary and
 /// closes it. On a failure after the creation the file stays, for the caller to remove.
-bool WriteNewFile(const std::string& path, std::string_view content, int* errnum);
+[[nodiscard]] bool WriteNewFile(const std::string& path, std::string_view content, int* errnum);
 
 /// Renames from to to, replacing an existing file at to in one step (EISDIR when to is a
 /// folder).
-bool ReplaceByRename(const std::string& from, const std::string& to, int* errnum);
+[[nodiscard]] bool ReplaceByRename(const std::string& from, const std::string& to, int* errnum);
 
 /// Removes a file; false when it could not be removed, also when a process still has it open
 /// where the system then refuses (Windows).
-bool RemoveFile(const std::string& path);
+[[nodiscard]] bool RemoveFile(const std::string& path);
 
 /// A file written from its start, each Append reaching the file before it returns.
 class AppendFile {
@@ -109,9 +109,9 @@ class AppendFile {
   /// Opens path for writing, creating it, and holds it so that no other program opens it so
   /// too while it is open; then empties it. False with *errnum, or with *in_use set and the
   /// file untouched when another program holds it.
-  bool OpenHeld(const std::string& path, int* errnum, bool* in_use);
+  [[nodiscard]] bool OpenHeld(const std::string& path, int* errnum, bool* in_use);
   /// Writes bytes at the end; false when not all could be written.
-  bool Append(std::string_view bytes);
+  [[nodiscard]] bool Append(std::string_view bytes);
   void Close();
   bool is_open() const;
 
@@ -122,11 +122,11 @@ class AppendFile {
 
 /// Brings the written bytes of the files at paths to the disk: one sync of their file system
 /// where the system has it (Linux), each file's buffers elsewhere. False with *errnum.
-bool SyncFiles(const std::vector<std::string>& paths, int* errnum);
+[[nodiscard]] bool SyncFiles(const std::vector<std::string>& paths, int* errnum);
 
 /// Brings a folder's entries (names renamed into it) to the disk; true where the system needs
 /// nothing for it.
-bool SyncFolder(const std::string& folder);
+[[nodiscard]] bool SyncFolder(const std::string& folder);
 
 /// A file's size and the time of its last change: what tells that it changed where no file event
 /// does. The time is in the system's own units, only to be compared.
@@ -137,6 +137,6 @@ struct FileStamp {
 };
 
 /// The stamp of what path leads to; false with *errnum (ENOENT or ENOTDIR when nothing is there).
-bool StampOfPath(const std::string& path, FileStamp* stamp, int* errnum);
+[[nodiscard]] bool StampOfPath(const std::string& path, FileStamp* stamp, int* errnum);
 
 }  // namespace gamefold::platform

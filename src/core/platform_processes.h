@@ -34,11 +34,11 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   /// Starts program with no arguments; false with *errnum (ENOENT when there is none).
-  bool Start(const std::string& program, int* errnum);
+  [[nodiscard]] bool Start(const std::string& program, int* errnum);
   /// Writes all of bytes; false with *errnum, EPIPE when the program has ended, never a signal.
-  bool Send(std::string_view bytes, int* errnum);
+  [[nodiscard]] bool Send(std::string_view bytes, int* errnum);
   /// Reads exactly size bytes; false with *errnum, 0 when the program closed the channel first.
-  bool Receive(char* buffer, size_t size, int* errnum);
+  [[nodiscard]] bool Receive(char* buffer, size_t size, int* errnum);
 
  private:
   struct State;
@@ -54,7 +54,7 @@ class StopRequests {
   StopRequests(const StopRequests&) = delete;
   StopRequests& operator=(const StopRequests&) = delete;
 
-  bool Catch();
+  [[nodiscard]] bool Catch();
   /// True once a stop was asked for.
   bool Requested();
 

@@ -17,7 +17,7 @@ int ErrnoOf(DWORD error);
 /// ErrnoOf of the last Windows error of this thread.
 int LastErrno();
 /// UTF-8 to UTF-16; false for bytes that are no UTF-8, which no file name can match.
-bool Widen(std::string_view text, std::wstring* wide);
+[[nodiscard]] bool Widen(std::string_view text, std::wstring* wide);
 /// UTF-16 to UTF-8, length characters of wide.
 std::string Narrow(const wchar_t* wide, size_t length);
 /// UTF-16 to UTF-8 up to the terminating zero.
@@ -31,7 +31,7 @@ EntryKind KindOfAttributes(DWORD attributes);
 /// A folder path with a separator at its end, so that a name or "*" can follow.
 std::wstring WithSeparator(std::wstring folder);
 /// Writes all of content to file; false on a failure.
-bool WriteAll(HANDLE file, std::string_view content);
+[[nodiscard]] bool WriteAll(HANDLE file, std::string_view content);
 /// True for any reparse point, opened itself with FILE_FLAG_OPEN_REPARSE_POINT.
 bool IsReparsePoint(HANDLE file);
 /// True for a reparse point whose name leads elsewhere: a symbolic link, a junction.

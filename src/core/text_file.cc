@@ -154,7 +154,8 @@ bool WriteTemporaryFor(const std::string& path, std::string_view content, std::s
     if (written || errnum != EEXIST) break;
   }
   if (!written) {
-    if (errnum != EEXIST) platform::RemoveFile(*temporary);
+    // The write's failure is the one to tell; a temporary left behind is swept by a later run.
+    if (errnum != EEXIST) (void)platform::RemoveFile(*temporary);
     *err = FailureFromErrno(errnum, "cannot write", path);
   }
   return written;
@@ -173,7 +174,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, Fail
   if (!WriteTemporaryFor(path, content, &temporary, err)) return false;
   int errnum = 0;
   if (!platform::ReplaceByRename(temporary, path, &errnum)) {
-    platform::RemoveFile(temporary);
+    (void)platform::RemoveFile(temporary);  // as above: the rename's failure is the one told
     *err = FailureFromErrno(errnum, "cannot write", path);
     return false;
   }
@@ -208,18 +209,22 @@ size_t DurableBatch::Commit(Failure* err) {
       }
     }
   }
-  for (size_t i = done; i < staged.size(); ++i) platform::RemoveFile(staged[i].temporary);
+  // Left behind, a temporary is swept by a later run; the failure told is the one above.
+  for (size_t i = done; i < staged.size(); ++i) (void)platform::RemoveFile(staged[i].temporary);
   std::string synced;
   for (size_t i = 0; i < done; ++i) {
     std::string folder = FolderOf(staged[i].path);
-    if (folder != synced) platform::SyncFolder(folder);
+    // The files are in place whatever the folder's sync gives, and Commit counts what is in
+    // place; the system keeps the entries unless it loses power before writing them itself.
+    if (folder != synced) (void)platform::SyncFolder(folder);
     synced = folder;
   }
   return done;
 }
 
 DurableBatch::~DurableBatch() {
-  for (const Staged& staged : staged_) platform::RemoveFile(staged.temporary);
+  // Nothing to tell from a destructor; a temporary left behind is swept by a later run.
+  for (const Staged& staged : staged_) (void)platform::RemoveFile(staged.temporary);
 }
 
 bool FileHoldsBytes(const std::string& path, std::string_view content, std::vector<char>* buffer) {
@@ -253,7 +258,7 @@ void RemoveStaleTemporaries(const std::string& folder) {
   }
   // On Windows a temporary that its writer still holds open cannot be removed: that writer
   // runs, so the file stays, as it must.
-  for (const std::string& name : stale) platform::RemoveFile(JoinPath(folder, name));
+  for (const std::string& name : stale) (void)platform::RemoveFile(JoinPath(folder, name));
 }
 
 }  // namespace gamefold

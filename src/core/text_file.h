@@ -16,13 +16,13 @@ std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 /// Reads a whole file as bytes, never waiting on it. Fails on a missing or unreadable file and
 /// on anything that is not a regular file (a folder named x.BOX, a FIFO), naming it.
-bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* err);
+[[nodiscard]] bool ReadWholeFile(const std::string& path, std::vector<char>* bytes, Failure* err);
 
 /// As ReadWholeFile for folder's entry name, where a link is followed only to a regular file
 /// inside folder: a file of the folder's owner elsewhere must not end up in a page. Reads no
 /// more than the first `most` bytes.
-bool ReadFileOfFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
-                      Failure* err, size_t most = SIZE_MAX);
+[[nodiscard]] bool ReadFileOfFolder(const std::string& folder, const std::string& name,
+                                    std::vector<char>* bytes, Failure* err, size_t most = SIZE_MAX);
 
 /// True for the names of the pages this program writes: "GamesOf" + eight digits + ".htm" and
 /// the index page.
@@ -40,19 +40,21 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 /// (no listing counts it), which is then renamed over path. On failure the temporary file is
 /// removed and an existing file at path is left as it was. A FIFO, socket or device at path is
 /// refused, not replaced.
-bool WriteFileAtomically(const std::string& path, std::string_view content, Failure* err);
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view content,
+                                       Failure* err);
 
 /// True when the file at path holds exactly content; false when it differs, is missing or
 /// cannot be read (a FIFO is not waited on). The file is read into *buffer where given, which
 /// the caller keeps from call to call: a run compares hundreds of pages of about one size.
-bool FileHoldsBytes(const std::string& path, std::string_view content,
-                    std::vector<char>* buffer = nullptr);
+[[nodiscard]] bool FileHoldsBytes(const std::string& path, std::string_view content,
+                                  std::vector<char>* buffer = nullptr);
 
 /// As WriteFileAtomically, except that a file already holding exactly content is not touched at
 /// all (it keeps its modification time and inode), so that upload tools see nothing to send.
 /// *written tells whether the file was replaced. buffer as for FileHoldsBytes.
-bool ReplaceFileIfChanged(const std::string& path, std::string_view content, bool* written,
-                          Failure* err, std::vector<char>* buffer = nullptr);
+[[nodiscard]] bool ReplaceFileIfChanged(const std::string& path, std::string_view content,
+                                        bool* written, Failure* err,
+                                        std::vector<char>* buffer = nullptr);
 
 /// Replacements that survive a power cut once committed, with one sync for them all rather than
 /// one a file: Stage writes each file's temporary beside it; Commit brings every staged byte to
@@ -65,10 +67,10 @@ class DurableBatch {
   DurableBatch(const DurableBatch&) = delete;
   DurableBatch& operator=(const DurableBatch&) = delete;
 
-  bool Stage(const std::string& path, std::string_view content, Failure* err);
+  [[nodiscard]] bool Stage(const std::string& path, std::string_view content, Failure* err);
   /// Returns the number of files now in place, in the order staged; fewer than staged on a
   /// failure, told in err. When the bytes cannot be brought to the disk, none is put in place.
-  size_t Commit(Failure* err);
+  [[nodiscard]] size_t Commit(Failure* err);
   size_t staged() const { return staged_.size(); }
 
  private:

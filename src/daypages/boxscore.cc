@@ -92,11 +92,6 @@ std::optional<std::string> GameTitle(std::string_view header, std::string_view f
 
 namespace {
 
-// An empty header is held by every line; letting it open sections would drop all the text.
-bool OpensSection(std::string_view header, std::string_view line) {
-  return !header.empty() && line.find(header) != kNotFound;
-}
-
 // The text of the line that begins at start: up to its LF or the end of the bytes, without
 // the CR that belongs to the line end (by the rule of SplitLines). *next is where the following
 // line begins, the size of the bytes after the last line.
@@ -151,21 +146,9 @@ std::optional<std::string> FindTitle(std::string_view bytes) {
   return TitleOf(*score);
 }
 
-// The kept pieces of text when no section is chosen: the first line, and the separator when the
-// second line would open a section.
-void KeepFirstLine(std::string_view text, std::string_view header, size_t after_header,
-                   std::vector<std::string_view>* pieces) {
-  pieces->push_back(header);
-  if (after_header == text.size()) return;
-  size_t next = 0;
-  if (OpensSection(header, LineAt(text, after_header, &next))) {
-    pieces->push_back(kSectionSeparator);
-  }
-}
-
 }  // namespace
 
-void FillGame(Game* game, int content_choice, std::string_view file_name) {
+void FillGame(Game* game, ContentChoice content_choice, std::string_view file_name) {
   std::string_view text(game->text.data(), game->text.size());
   std::optional<std::string> title = FindTitle(text);
   game->title.assign(title ? std::string_view(*title) : file_name);
@@ -175,14 +158,11 @@ void FillGame(Game* game, int content_choice, std::string_view file_name) {
   if (text.empty()) return;
   size_t from = 0;
   std::string_view header = LineAt(text, 0, &from);
-  if (content_choice < 1) {
-    KeepFirstLine(text, header, from, &pieces);
-    return;
-  }
   // The sections are found by searching the bytes for the header, not each line for it; the
   // lines between stay whole in one piece.
   size_t piece_start = 0;
   int sections = 1;
+  // An empty header is held by every line; letting it open sections would drop all the text.
   size_t hit = header.empty() ? kNotFound : scan::Find(text, header, from);
   for (; hit != kNotFound; hit = scan::Find(text, header, from)) {
     size_t start = LineStart(text, hit);
@@ -191,7 +171,7 @@ void FillGame(Game* game, int content_choice, std::string_view file_name) {
     if (hit + header.size() > start + line.size()) continue;
     pieces.push_back(WithoutLastLineEnd(text.substr(piece_start, start - piece_start)));
     pieces.push_back(kSectionSeparator);
-    if (++sections > content_choice) return;
+    if (++sections > ChoiceNumber(content_choice)) return;
     piece_start = start;
   }
   pieces.push_back(WithoutLastLineEnd(text.substr(piece_start)));

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/content_choice.h"
+
 namespace gamefold {
 
 /// The marker that ends a game's kept text.
@@ -57,9 +59,9 @@ std::string TitleOf(const LineScore& score);
 
 /// Makes one game of the boxscore bytes already in game->text, reusing the memory that the
 /// game's title and pieces hold: the title (file_name when there is no complete line score) and
-/// the pieces of the kept text for a content choice (1 boxscore, 2 and scoresheet, 3 and log).
+/// the pieces of the kept text for a content choice: as many sections as its number.
 /// Sections are opened by lines that contain the whole first line; a " " slot stands before
 /// each kept section after the first.
-void FillGame(Game* game, int content_choice, std::string_view file_name);
+void FillGame(Game* game, ContentChoice content_choice, std::string_view file_name);
 
 }  // namespace gamefold

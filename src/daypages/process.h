@@ -6,18 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/content_choice.h"
 #include "core/failure.h"
 #include "daypages/boxscore.h"
 
 namespace gamefold {
-
-/// Trace texts of the "&PROCESS" command.
-inline constexpr std::string_view kTraceStartingProcess = " starting process ";
-inline constexpr std::string_view kTraceBackFromProcess = " back from process ";
-
-/// Content choices, in the order the window lists them; choice n is at index n - 1.
-inline constexpr std::string_view kContentChoices[] = {
-    "1 - Boxscores only", "2 - Boxscores & Scoresheets", "3 - Boxscores Scoresheets & Logs"};
 
 /// The boxscore names of a day: those whose first 8 bytes equal key, in listing order.
 std::vector<std::string> DayFiles(std::span<const std::string> input_names, std::string_view key);
@@ -30,7 +23,7 @@ struct ProcessJob {
   std::string input_folder;
   std::span<const std::string> input_names;  // the input folder's "*.BOX" names, listing order
   std::string output_folder;
-  int content_choice = 1;    // 1 boxscores, 2 and scoresheets, 3 and logs
+  ContentChoice content_choice = ContentChoice::kBoxscores;
   std::string charset = {};  // declared in the page's head when not empty (IsCharsetName)
   bool durable = false;      // ProcessDays: pages reach the disk before they are reported done
   /// With the league's site: the sorted keys of the days that have pages, for each page's links
@@ -67,21 +60,22 @@ class DayProcessor {
   /// unless the file already holds the same bytes. On failure nothing is written, an existing
   /// page stays as it was, and err names the cause and the file. A day without boxscores in
   /// the job's names is a failure (53, naming the day and the input folder).
-  bool ProcessDay(const ProcessJob& job, std::string_view key, const ProcessEvents& events,
-                  Failure* err);
+  [[nodiscard]] bool ProcessDay(const ProcessJob& job, std::string_view key,
+                                const ProcessEvents& events, Failure* err);
 
   /// Builds the page of key as ProcessDay would and tells, without writing, whether the page
   /// in the output folder is missing or differs. False, with err, when a boxscore cannot be
   /// read or the day has none.
-  bool PageDiffers(const ProcessJob& job, std::string_view key, bool* differs, Failure* err);
+  [[nodiscard]] bool PageDiffers(const ProcessJob& job, std::string_view key, bool* differs,
+                                 Failure* err);
 
   /// Removes what a killed run left in the output folder, then writes the page of every key in
   /// order, reporting each day done; the next day's boxscores are read on a second thread
   /// meanwhile, events all told on the caller's. Stops at the first failure, reported to day_failed
   /// and in err; the days before it keep their pages. Returns the number of days done. A durable
   /// job puts its pages in place together at the end (DurableBatch), and reports them done then.
-  size_t ProcessDays(const ProcessJob& job, std::span<const std::string> keys,
-                     const ProcessEvents& events, Failure* err);
+  [[nodiscard]] size_t ProcessDays(const ProcessJob& job, std::span<const std::string> keys,
+                                   const ProcessEvents& events, Failure* err);
 
  private:
   bool ReadDay(const ProcessJob& job, const std::vector<std::string>& names,

@@ -33,7 +33,8 @@ std::string MaskedUrl(std::string_view url);
 
 /// Reads a destination URL; false with what is wrong in *problem. A password in the URL, even
 /// one hidden by %XX escapes, is refused without being quoted.
-bool ParseDestination(std::string_view text, Destination* destination, std::string* problem);
+[[nodiscard]] bool ParseDestination(std::string_view text, Destination* destination,
+                                    std::string* problem);
 
 /// A file of the output folder that publish leaves out, and why.
 struct SkippedFile {
@@ -45,8 +46,8 @@ struct SkippedFile {
 /// written with ("GamesOf" + eight digits + ".htm"), the site's team pages ("Team-" + letters,
 /// digits and '-' + ".htm"), then the index, the style sheet and the standings when present.
 /// Other names that the pages' patterns take go to *skipped where given.
-bool PublishedFiles(const std::string& output_folder, std::vector<std::string>* names, Failure* err,
-                    std::vector<SkippedFile>* skipped = nullptr);
+[[nodiscard]] bool PublishedFiles(const std::string& output_folder, std::vector<std::string>* names,
+                                  Failure* err, std::vector<SkippedFile>* skipped = nullptr);
 
 /// What one publish did or, with dry_run, would do; names are the files' names in the folder.
 struct PublishResult {
@@ -66,7 +67,7 @@ using PublishProgress = std::function<void(const std::string& name, size_t done,
 /// special file is skipped, never sent. Holds one file's bytes at a time. Stops at the first
 /// failure; the state file keeps what was sent before it.
 /// With dry_run nothing is sent and the destination is not asked.
-bool Publish(const std::string& output_folder, const Destination& destination, bool dry_run,
-             const PublishProgress& progress, PublishResult* result);
+[[nodiscard]] bool Publish(const std::string& output_folder, const Destination& destination,
+                           bool dry_run, const PublishProgress& progress, PublishResult* result);
 
 }  // namespace gamefold

@@ -24,13 +24,13 @@ inline constexpr std::string_view kPublishRemoteVariable = "GAMEFOLD_PUBLISH_REM
 /// fields as one message, its length first.
 std::string EncodeMessage(const std::vector<std::string_view>& fields);
 /// The fields of a message's body (what follows its length); false when it is cut short.
-bool DecodeMessage(std::string_view body, std::vector<std::string>* fields);
+[[nodiscard]] bool DecodeMessage(std::string_view body, std::vector<std::string>* fields);
 /// The length at the head of a message.
 unsigned long long DecodeLength(const char (&head)[8]);
 
 /// A destination as the fields of an "open" request, and back; false on a malformed one.
 std::vector<std::string> DestinationFields(const Destination& destination);
-bool DestinationOfFields(const std::vector<std::string>& fields, size_t first,
-                         Destination* destination);
+[[nodiscard]] bool DestinationOfFields(const std::vector<std::string>& fields, size_t first,
+                                       Destination* destination);
 
 }  // namespace gamefold

@@ -18,13 +18,14 @@ class RemoteSite {
  public:
   virtual ~RemoteSite() = default;
   /// Sets *size to the size of the file name in the folder, or to -1 when there is none.
-  virtual bool SizeOf(const std::string& name, long long* size, Failure* err) = 0;
+  [[nodiscard]] virtual bool SizeOf(const std::string& name, long long* size, Failure* err) = 0;
   /// Sends content under a temporary name, then renames it over name; makes the folder when
   /// missing.
-  virtual bool Put(const std::string& name, std::string_view content, Failure* err) = 0;
+  [[nodiscard]] virtual bool Put(const std::string& name, std::string_view content,
+                                 Failure* err) = 0;
   /// Removes the temporaries that an earlier run cut short left in the folder, and puts back a
   /// page it had moved aside; touches no other name.
-  virtual bool SweepLeftovers(Failure*) { return true; }
+  [[nodiscard]] virtual bool SweepLeftovers(Failure*) { return true; }
 };
 
 /// A site reached over the network (sftp, ftp, ftps); null with the reason when it cannot be.
@@ -40,6 +41,6 @@ std::string UploadNameOf(std::string_view name);
 std::string AsideNameOf(std::string_view name);
 /// For a name that UploadNameOf or AsideNameOf made, the file's name and whether it is an old
 /// copy set aside; false for any other name.
-bool IsLeftoverName(std::string_view leftover, std::string* name, bool* aside);
+[[nodiscard]] bool IsLeftoverName(std::string_view leftover, std::string* name, bool* aside);
 
 }  // namespace gamefold

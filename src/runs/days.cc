@@ -43,7 +43,7 @@ void DaysOfFirstYear(std::span<const std::string> input_names, const CatalogueRe
 // The days without a page, from a rebuild over the two listings.
 bool NewDays(const RunPlace& place, const std::vector<std::string>& input_names,
              const std::vector<std::string>& output_names, ChosenDays* chosen, Failure* err) {
-  chosen->catalogue = Get_Dates(input_names, output_names);
+  chosen->catalogue = BuildCatalogue(input_names, output_names);
   const CatalogueResult& result = *chosen->catalogue;
   std::string_view first_name = input_names.empty() ? "" : std::string_view(input_names.front());
   if (!CatalogueLetsRunGo(result, place.input_folder, first_name, err)) return false;

@@ -46,7 +46,7 @@ bool ListAgain(const RunPlace& place, const std::vector<std::string>& input_name
     return days_done && StopRun(result, RunStage::kListing, failure);
   }
   result->output_listed = true;
-  result->catalogue = Get_Dates(input_names, result->output_names);
+  result->catalogue = BuildCatalogue(input_names, result->output_names);
   if (!days_done) return false;
   if (result->catalogue->end == CatalogueResult::End::kFailed) {
     return StopRun(result, RunStage::kCatalogue, result->catalogue->failure);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "core/content_choice.h"
 #include "core/failure.h"
 #include "core/folder_lock.h"
 #include "daypages/process.h"
@@ -23,7 +24,7 @@ namespace gamefold {
 
 /// How the pages a run writes look and land.
 struct OutputSettings {
-  int content_choice = 1;    // 1 boxscores, 2 and scoresheets, 3 and logs
+  ContentChoice content_choice = ContentChoice::kBoxscores;
   std::string charset = {};  // declared in every page written, when not empty
   bool durable = false;      // pages reach the disk before they are reported written
   bool site = false;         // the standings and team pages, and the day pages' links

@@ -30,7 +30,8 @@ struct Division {
 /// lines are passed over, blanks around names trimmed. False with the line number and what is
 /// wrong in *problem for a team before any division, an unclosed or empty division name, or a
 /// team listed twice.
-bool ParseLeague(std::string_view bytes, std::vector<Division>* divisions, std::string* problem);
+[[nodiscard]] bool ParseLeague(std::string_view bytes, std::vector<Division>* divisions,
+                               std::string* problem);
 
 /// One table of the standings: its caption and its rows of cells, in the order of the columns
 /// StandingsColumns gives; the first cell is the team's name as it stands in the line scores.
@@ -93,6 +94,6 @@ void AddSiteNeighbours(std::span<const std::string> output_names,
 /// Writes Standings.htm and the team pages into the output folder from the games of the days
 /// that have a day page there, each page only when its bytes change. Only a failure to list the
 /// output folder or to write a page fails.
-bool WriteSite(const SiteJob& job, SiteResult* result, Failure* err);
+[[nodiscard]] bool WriteSite(const SiteJob& job, SiteResult* result, Failure* err);
 
 }  // namespace gamefold

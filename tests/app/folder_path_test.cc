@@ -66,9 +66,9 @@ TEST(FolderPath, SettingsRestoreFoldersOfTheSystemsStyle) {
   const std::string kFile = "IPF C:\\Games\\Boxes\r\nOPF \\\\host\\web\\Pages\r\nD:\\Boxes\r\n";
   std::vector<SettingsLine> lines = ParseSettings(kFile, kWindows);
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], (SettingsLine{Kind::kInputFolder, "C:\\Games\\Boxes", 0}));
-  EXPECT_EQ(lines[1], (SettingsLine{Kind::kOutputFolder, "\\\\host\\web\\Pages", 0}));
-  EXPECT_EQ(lines[2], (SettingsLine{Kind::kInputFolder, "D:\\Boxes", 0}));
+  EXPECT_EQ(lines[0], (SettingsLine{Kind::kInputFolder, "C:\\Games\\Boxes"}));
+  EXPECT_EQ(lines[1], (SettingsLine{Kind::kOutputFolder, "\\\\host\\web\\Pages"}));
+  EXPECT_EQ(lines[2], (SettingsLine{Kind::kInputFolder, "D:\\Boxes"}));
   // A bare line of the other system's style is no folder; keyed lines stay for the caller.
   EXPECT_EQ(ParseSettings(kFile, kPosix).size(), 2u);
   EXPECT_TRUE(ParseSettings("/web/boxes\r\n", kWindows).empty());

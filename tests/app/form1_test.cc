@@ -1047,7 +1047,9 @@ void TestForm1::laterRunsWriteWhatAFreshRunWrites() {
 
   testing::TempDir fresh;
   std::vector<std::string> names = testing::Listing(boxes.toStdString(), kBoxscorePattern);
-  for (auto [key, choice] : {std::pair{"20080401", 3}, {"20080402", 1}, {"20080403", 1}}) {
+  for (auto [key, choice] : {std::pair{"20080401", ContentChoice::kLogs},
+                             {"20080402", ContentChoice::kBoxscores},
+                             {"20080403", ContentChoice::kBoxscores}}) {
     Failure err;
     QVERIFY(DayProcessor().ProcessDay({boxes.toStdString(), names, fresh.path(), choice}, key, {},
                                       &err));

@@ -11,19 +11,28 @@ namespace {
 using Kind = SettingsLine::Kind;
 using Lines = std::vector<SettingsLine>;
 
-SettingsLine Folder(Kind kind, std::string folder) { return {kind, std::move(folder), 0}; }
-SettingsLine Choice(int choice) { return {Kind::kContentChoice, "", choice}; }
+SettingsLine Folder(Kind kind, std::string folder) { return {kind, std::move(folder)}; }
+SettingsLine Choice(ContentChoice choice) { return {Kind::kContentChoice, "", choice}; }
 
 TEST(SettingsFile, WritesThreeLinesInCrLf) {
-  EXPECT_EQ(FormatSettings("/home/league/boxes", "/var/www/league", "2 - Boxscores & Scoresheets"),
+  EXPECT_EQ(FormatSettings("/home/league/boxes", "/var/www/league", ContentChoice::kScoresheets),
             "IPF /home/league/boxes\r\nOPF /var/www/league\r\nSEL 2 - Boxscores & "
             "Scoresheets\r\n");
 }
 
 TEST(SettingsFile, ReadsWhatItWroteBack) {
-  std::string written = FormatSettings("/", "/web/out ", "3 - Boxscores Scoresheets & Logs");
-  EXPECT_EQ(ParseSettings(written), (Lines{Folder(Kind::kInputFolder, "/"),
-                                           Folder(Kind::kOutputFolder, "/web/out "), Choice(3)}));
+  std::string written = FormatSettings("/", "/web/out ", ContentChoice::kLogs);
+  EXPECT_EQ(ParseSettings(written),
+            (Lines{Folder(Kind::kInputFolder, "/"), Folder(Kind::kOutputFolder, "/web/out "),
+                   Choice(ContentChoice::kLogs)}));
+}
+
+// The label written for a choice starts with the number that reads back as the same choice.
+TEST(SettingsFile, ReadsEveryContentChoiceBackAsItself) {
+  for (ContentChoice choice : kContentChoices) {
+    EXPECT_EQ(ParseSettings(FormatSettings("/in", "/out", choice)).back(), Choice(choice))
+        << ChoiceLabel(choice);
+  }
 }
 
 TEST(SettingsFile, ReadsOnlyLinesItCanApply) {
@@ -36,7 +45,7 @@ TEST(SettingsFile, ReadsOnlyLinesItCanApply) {
             (Lines{Folder(Kind::kInputFolder, "/y")}));
   // Only character 5 gives the choice; one outside 1 to 3 is skipped.
   EXPECT_EQ(ParseSettings("SEL 31\r\nSEL 0\r\nSEL 4 - x\r\nSEL \r\nSEL\r\nSEL x\r\n"),
-            (Lines{Choice(3)}));
+            (Lines{Choice(ContentChoice::kLogs)}));
   // A bare path of the other system's form is not applied (both forms: folder_path_test).
   EXPECT_EQ(ParseSettings("D:\\Web\\Boxes\r\n", PathStyle::kPosix), Lines{});
   // Garbage bytes and very long lines are read without harm.
@@ -48,7 +57,7 @@ TEST(SettingsFile, ReadsOnlyLinesItCanApply) {
 // A declared character set survives every save, and one that could break out of the meta
 // attribute is never taken.
 TEST(SettingsFile, KeepsTheCharsetLine) {
-  std::string written = FormatSettings("/in", "/out", "1 - Boxscores only", "utf-8");
+  std::string written = FormatSettings("/in", "/out", ContentChoice::kBoxscores, "utf-8");
   EXPECT_EQ(written, "IPF /in\r\nOPF /out\r\nSEL 1 - Boxscores only\r\nCHS utf-8\r\n");
   SettingsLine charset;
   charset.kind = Kind::kCharset;
@@ -59,7 +68,7 @@ TEST(SettingsFile, KeepsTheCharsetLine) {
 
 // "SITE 1", added by hand, is saved again; nothing else turns the site on.
 TEST(SettingsFile, KeepsTheSiteLine) {
-  std::string written = FormatSettings("/in", "/out", "1 - Boxscores only", "", true);
+  std::string written = FormatSettings("/in", "/out", ContentChoice::kBoxscores, "", true);
   EXPECT_EQ(written, "IPF /in\r\nOPF /out\r\nSEL 1 - Boxscores only\r\nSITE 1\r\n");
   EXPECT_EQ(ParseSettings(written).back().kind, Kind::kSite);
   EXPECT_EQ(ParseSettings("SITE 0\r\nSITE\r\nsite 1\r\nSITE 1 x\r\n"), Lines{});
@@ -70,11 +79,12 @@ TEST(SettingsFile, ReplacesTheFileWhole) {
   Failure failure;
   testing::WriteBytes(dir / "DOD_box.txt", std::string(4096, 'x'));
   ASSERT_TRUE(
-      WriteSettingsFile(dir / "DOD_box.txt", "/in", "/out", "1 - Boxscores only", &failure));
+      WriteSettingsFile(dir / "DOD_box.txt", "/in", "/out", ContentChoice::kBoxscores, &failure));
   EXPECT_EQ(testing::ReadBytes(dir / "DOD_box.txt"),
             "IPF /in\r\nOPF /out\r\nSEL 1 - Boxscores only\r\n");
   // A folder that is not there: the failure names the file, nothing is written.
-  EXPECT_FALSE(WriteSettingsFile(dir / "gone/DOD_box.txt", "/in", "/out", "x", &failure));
+  EXPECT_FALSE(WriteSettingsFile(dir / "gone/DOD_box.txt", "/in", "/out", ContentChoice::kBoxscores,
+                                 &failure));
   EXPECT_NE(failure.description.find(JoinPath("gone", "DOD_box.txt")), std::string::npos);
 }
 

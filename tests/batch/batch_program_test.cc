@@ -131,8 +131,8 @@ TEST_F(BatchProgramTest, RunsASampleWeekLikeTheWindow) {
   for (int day = 1; day <= 7; ++day) {
     std::string key = "2008040" + std::to_string(day);
     Failure err;
-    ASSERT_TRUE(DayProcessor().ProcessDay({in_.path(), names, window.path(), 3}, key,
-                                          ProcessEvents(), &err));
+    ASSERT_TRUE(DayProcessor().ProcessDay({in_.path(), names, window.path(), ContentChoice::kLogs},
+                                          key, ProcessEvents(), &err));
     EXPECT_EQ(ReadBytes(window / DayPageName(key)), ReadBytes(out_ / DayPageName(key))) << key;
   }
   EXPECT_TRUE(std::filesystem::exists(out_ / kIndexPageName));

@@ -52,7 +52,7 @@ class BatchTest : public ::testing::Test {
   }
 
   // The page of key as the window writes it, through the same DayProcessor.
-  std::string WindowPage(std::string_view key, int content_choice) {
+  std::string WindowPage(std::string_view key, ContentChoice content_choice) {
     Failure err;
     EXPECT_TRUE(DayProcessor().ProcessDay(
         {in_.path(), Listing(in_.path(), kBoxscorePattern), window_.path(), content_choice}, key,
@@ -73,7 +73,7 @@ TEST(BatchArguments, ReadsEachCommandAndRejectsBadUsage) {
       {"process", "--content", "3", "in", "--index", "out", "20080402", "20080401", "20080402"},
       &command, &problem));
   EXPECT_EQ(BatchCommand::Kind::kProcess, command.kind);
-  EXPECT_EQ(3, command.content_choice);
+  EXPECT_EQ(ContentChoice::kLogs, command.content_choice);
   EXPECT_TRUE(command.write_index);
   EXPECT_EQ("in", command.input_folder);
   EXPECT_EQ("out", command.output_folder);
@@ -81,7 +81,7 @@ TEST(BatchArguments, ReadsEachCommandAndRejectsBadUsage) {
 
   ASSERT_TRUE(
       ParseBatchArguments({"process", "--content=2", "--", "-in", "out"}, &command, &problem));
-  EXPECT_EQ(2, command.content_choice);
+  EXPECT_EQ(ContentChoice::kScoresheets, command.content_choice);
   EXPECT_FALSE(command.write_index);
   EXPECT_EQ("-in", command.input_folder);
   EXPECT_TRUE(command.keys.empty());
@@ -230,7 +230,8 @@ TEST_F(BatchTest, ListEndsEarlyOrFailsAsTheCatalogueDoes) {
 // the catalogue gives over fully sorted listings, as the window has them.
 TEST_F(BatchTest, ListPrintsWhatSortedListingsGive) {
   auto catalogue = [this] {
-    return Get_Dates(Listing(in_.path(), kBoxscorePattern), Listing(out_.path(), kDayPagePattern));
+    return BuildCatalogue(Listing(in_.path(), kBoxscorePattern),
+                          Listing(out_.path(), kDayPagePattern));
   };
   // Many names, the least written last, so that the folder's own order is unlikely to start
   // with it: the year comes from the least name alone.
@@ -290,7 +291,7 @@ TEST_F(BatchTest, ProcessWritesTheWindowsPagesForTheKeysGiven) {
                                    .find("<A NAME='Cubs 5, Reds 3'>Cubs 5, Reds 3</A>"
                                          "\r\n"));
   for (const char* key : {"20080401", "20080403"}) {
-    EXPECT_EQ(WindowPage(key, 2), Page(key)) << key;
+    EXPECT_EQ(WindowPage(key, ContentChoice::kScoresheets), Page(key)) << key;
   }
   EXPECT_FALSE(std::filesystem::exists(out_ / "GamesOf20080402.htm"));
   EXPECT_FALSE(std::filesystem::exists(out_ / kIndexPageName));
@@ -307,8 +308,8 @@ TEST_F(BatchTest, ProcessWithoutKeysDoesEveryListedDayAndTheIndex) {
   const std::string kLastBar = "\r[" + std::string(30, '#') + "] 2/2 days, 3/3 games\n";
   EXPECT_EQ(kLastBar + "0 days to process, 3 days processed, year MATCHED\n",
             run.err.substr(run.err.rfind('\r')));
-  EXPECT_EQ(WindowPage("20080401", 3), Page("20080401"));
-  EXPECT_EQ(WindowPage("20080403", 3), Page("20080403"));
+  EXPECT_EQ(WindowPage("20080401", ContentChoice::kLogs), Page("20080401"));
+  EXPECT_EQ(WindowPage("20080403", ContentChoice::kLogs), Page("20080403"));
   EXPECT_EQ(kOldPage, Page("20080402"));
 
   std::string index;
@@ -322,7 +323,7 @@ TEST_F(BatchTest, ProcessWithoutKeysDoesEveryListedDayAndTheIndex) {
   run = Batch({"process", "--index", in_.path(), out_.path()});
   EXPECT_EQ(kExitSuccess, run.status);
   EXPECT_EQ("0 days to process, 3 days processed, year MATCHED\n", run.err);
-  EXPECT_EQ(WindowPage("20080401", 3), Page("20080401"));
+  EXPECT_EQ(WindowPage("20080401", ContentChoice::kLogs), Page("20080401"));
   EXPECT_EQ(index, ReadBytes(out_ / kIndexPageName));
 }
 

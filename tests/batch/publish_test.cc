@@ -67,6 +67,27 @@ class PublishTest : public ::testing::Test {
   TempDir in_, out_;
 };
 
+// The command line's destination is read before anything runs; a command made in code with one
+// that does not read is bad usage and sends nothing, neither to the current folder nor anywhere
+// else.
+TEST_F(PublishTest, RefusesADestinationThatDoesNotRead) {
+  ASSERT_EQ(kExitSuccess, Batch({"process", "--index", in_.path(), out_.path()}).status);
+  TempDir cwd;
+  std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(cwd.path());
+  for (const char* text : {"", "gopher://host/site/", "sites/league"}) {
+    BatchCommand command;
+    command.kind = BatchCommand::Kind::kPublish;
+    command.output_folder = out_.path();
+    command.destination = text;
+    std::ostringstream out, err;
+    EXPECT_EQ(kExitUsage, RunBatchCommand(command, out, err, false)) << text;
+    EXPECT_TRUE(err.str().starts_with("gamefold-batch: ")) << err.str();
+  }
+  std::filesystem::current_path(was);
+  EXPECT_EQ(AllEntries(cwd.path()), std::vector<std::string>{});
+}
+
 TEST_F(PublishTest, ProcessAllRepublishesTheCorrectedDayAlone) {
   // Durable or not, the same pages: list --changed finds nothing to do after either.
   ASSERT_EQ(kExitSuccess,

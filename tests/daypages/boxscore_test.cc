@@ -56,7 +56,7 @@ TEST(ReadGameTitle, UsesOnlyAFirstCompleteLineScore) {
   EXPECT_EQ("Cubs 5, Red Sox  3",
             TitleOf(kHeader + "\n" + Team("Red\tSox\r       ", "  3") + "\n" +
                     Team("Cubs           ", "  5") + "\n"));
-  EXPECT_EQ("a b.BOX", ReadGame({'x'}, 1, "a\nb.BOX").title);
+  EXPECT_EQ("a b.BOX", ReadGame({'x'}, ContentChoice::kBoxscores, "a\nb.BOX").title);
   // " R  H  E" at the start of the line, or after a letter, gives no runs column.
   EXPECT_EQ("(none)", TitleOf(" R  H  E\na\nb\n"));
   EXPECT_EQ("(none)", TitleOf("x R  H  E\na\nb\n"));
@@ -111,12 +111,13 @@ TEST(ReadGame, AgreesWithTheTwoReadings) {
     std::string text;
     int count = static_cast<int>(random() % 40);
     for (int i = 0; i < count; ++i) text += pieces[random() % std::size(pieces)];
-    int choice = static_cast<int>(random() % 5);
+    ContentChoice choice = kContentChoices[random() % std::size(kContentChoices)];
     Game game = ReadGame(std::vector<char>(text.begin(), text.end()), choice, "name.BOX");
     Game moved = std::move(game);
     std::vector<std::string_view> lines = SplitLines(text);
     ASSERT_EQ(ReadGameTitle(lines).value_or("name.BOX"), moved.title) << text;
-    ASSERT_EQ(ReadGameLines(lines, choice), LinesOf(moved)) << text << " choice " << choice;
+    ASSERT_EQ(ReadGameLines(lines, ChoiceNumber(choice)), LinesOf(moved))
+        << text << " choice " << ChoiceNumber(choice);
   }
 }
 

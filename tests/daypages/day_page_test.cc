@@ -11,7 +11,7 @@ namespace gamefold {
 namespace {
 
 Game GameOf(std::string_view text, std::string title = "T") {
-  Game game = ReadGame(std::vector<char>(text.begin(), text.end()), 3, "");
+  Game game = ReadGame(std::vector<char>(text.begin(), text.end()), ContentChoice::kLogs, "");
   game.title = std::move(title);
   return game;
 }

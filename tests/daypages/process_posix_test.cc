@@ -29,8 +29,8 @@ TEST(DayProcessorPosix, FailsOnAFullDisk) {
   ::setrlimit(RLIMIT_FSIZE, &small);
   Failure err;
   std::vector<std::string> names = {"2008040600001.BOX", "2008040600002.BOX"};
-  bool written =
-      DayProcessor().ProcessDay({kData, names, out.path(), 3}, "20080406", ProcessEvents(), &err);
+  bool written = DayProcessor().ProcessDay({kData, names, out.path(), ContentChoice::kLogs},
+                                           "20080406", ProcessEvents(), &err);
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   EXPECT_FALSE(written);

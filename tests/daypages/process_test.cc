@@ -49,7 +49,8 @@ TEST(DayProcessor, WritesThePagesInOrderAndTellsWhatItDoes) {
   const std::vector<std::string> keys = {"20080406"};
   DayProcessor processor;
   Failure err;
-  ASSERT_EQ(1u, processor.ProcessDays({kData, kNames, out.path(), 2}, keys, tell, &err))
+  ASSERT_EQ(1u, processor.ProcessDays({kData, kNames, out.path(), ContentChoice::kScoresheets},
+                                      keys, tell, &err))
       << err.description;
   EXPECT_EQ(ReadBytes(kData + "/GamesOf20080406.htm"), ReadBytes(out / "GamesOf20080406.htm"));
   EXPECT_EQ((std::vector<std::string>{"read 2008040600001.BOX", "read 2008040600002.BOX",
@@ -70,7 +71,7 @@ TEST(DayProcessor, FailsOnADayWithoutBoxscores) {
     tell.day_failed = [&failed](std::string_view key, const Failure& failure) {
       failed.push_back(std::string(key) + " " + failure.description);
     };
-    ProcessJob job{kData, kNames, out.path(), 1};
+    ProcessJob job{kData, kNames, out.path(), ContentChoice::kBoxscores};
     job.durable = durable;
     DayProcessor processor;
     Failure err;
@@ -109,7 +110,7 @@ TEST(DayProcessor, StopsAtTheFirstFailedDay) {
   };
   DayProcessor processor;
   Failure err;
-  EXPECT_EQ(1u, processor.ProcessDays({in.path(), names, out.path(), 1},
+  EXPECT_EQ(1u, processor.ProcessDays({in.path(), names, out.path(), ContentChoice::kBoxscores},
                                       std::vector<std::string>{"20080405", "20080406", "20080407"},
                                       tell, &err));
   std::string cause = "cannot read " + (in / "2008040600001.BOX") + ": Is a directory";
@@ -165,7 +166,7 @@ TEST(DayProcessor, ReadingAheadChangesNoEventPageOrFailure) {
     tell.day_failed = [events](std::string_view key, const Failure& failure) {
       events->push_back("failed " + std::string(key) + " " + failure.description);
     };
-    ProcessJob job{in.path(), names, out.path(), 3};
+    ProcessJob job{in.path(), names, out.path(), ContentChoice::kLogs};
     job.durable = durable;
     DayProcessor processor;
     // Then again over the pages just written.
@@ -205,7 +206,8 @@ TEST(DayProcessor, ReadingAheadChangesNoEventPageOrFailure) {
 }
 
 bool ProcessApril6(const std::string& in, const std::string& out, Failure* err) {
-  return DayProcessor().ProcessDay({in, AllEntries(in), out, 3}, "20080406", ProcessEvents(), err);
+  return DayProcessor().ProcessDay({in, AllEntries(in), out, ContentChoice::kLogs}, "20080406",
+                                   ProcessEvents(), err);
 }
 
 // A failed run leaves the older page as it was, and no temporary file beside it.
@@ -224,9 +226,9 @@ TEST(DayProcessor, FailsOnAnUnreadableBoxscore) {
   EXPECT_FALSE(ProcessApril6(in.path(), out.path(), &err));
   EXPECT_EQ("cannot read " + (in / "2008040600002.BOX") + ": Is a directory", err.description);
   ExpectOnlyOldPage(out.path());
-  EXPECT_FALSE(DayProcessor().ProcessDay(
-      {in.path(), std::vector<std::string>{"2008040600009.BOX"}, out.path(), 1}, "20080406",
-      ProcessEvents(), &err));
+  EXPECT_FALSE(DayProcessor().ProcessDay({in.path(), std::vector<std::string>{"2008040600009.BOX"},
+                                          out.path(), ContentChoice::kBoxscores},
+                                         "20080406", ProcessEvents(), &err));
   EXPECT_EQ(53, err.number);
   EXPECT_EQ("cannot read " + (in / "2008040600009.BOX") + ": No such file or directory",
             err.description);

@@ -24,6 +24,7 @@
 #include "core/game_day.h"
 #include "core/text_file.h"
 #include "daypages/process.h"
+#include "tests/support/outcome.h"
 #include "tests/support/temp_dir.h"
 
 namespace gamefold {
@@ -31,6 +32,7 @@ namespace {
 
 using testing::AllEntries;
 using testing::Listing;
+using testing::Outcome;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -48,13 +50,6 @@ constexpr bool kSanitized = true;
 constexpr bool kSanitized = false;
 #endif
 
-struct Outcome {
-  int status = -1;  // exit status, or -1 when killed
-  int signal = 0;   // the signal that killed it
-  std::string out, err;
-  long max_rss_kb = 0;
-};
-
 // Runs body in a forked child with stdout and stderr in files of scratch; body's result is the
 // exit status. The child's peak memory comes from wait4, so it is this child's alone.
 Outcome RunInChild(const TempDir& scratch, const std::function<int()>& body) {
@@ -66,6 +61,7 @@ Outcome RunInChild(const TempDir& scratch, const std::function<int()>& body) {
     ::_exit(body());
   }
   Outcome outcome;
+  outcome.status = -1;  // until the child is seen to exit
   int status = 0;
   rusage usage{};
   if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return outcome;
@@ -162,14 +158,15 @@ TEST(OutputFaults, FolderVanishingDuringARunKeepsTheDaysDone) {
   const std::string moved = elsewhere / "web";
   std::vector<std::string> names = Listing(in.path(), kBoxscorePattern);
   Failure err;
-  ASSERT_TRUE(DayProcessor().ProcessDay({in.path(), names, out.path(), 1}, "20080406", {}, &err));
+  ASSERT_TRUE(DayProcessor().ProcessDay({in.path(), names, out.path(), ContentChoice::kBoxscores},
+                                        "20080406", {}, &err));
   std::string first_page = ReadBytes(out / "GamesOf20080406.htm");
 
   // The user moves the output folder away while the next day's boxscores are read.
   ProcessEvents events;
   events.reading_file = [&](const std::string&) { std::filesystem::rename(out.path(), moved); };
-  EXPECT_FALSE(
-      DayProcessor().ProcessDay({in.path(), names, out.path(), 1}, "20080407", events, &err));
+  EXPECT_FALSE(DayProcessor().ProcessDay({in.path(), names, out.path(), ContentChoice::kBoxscores},
+                                         "20080407", events, &err));
   EXPECT_EQ(53, err.number);
   EXPECT_EQ("cannot write " + (out / "GamesOf20080407.htm") + ": No such file or directory",
             err.description);
@@ -199,12 +196,14 @@ TEST(OutputFaults, FullDiskKeepsTheOldPageAndSettings) {
   EXPECT_EQ(kOldPage, ReadBytes(out / "GamesOf20080406.htm"));
   EXPECT_EQ(std::vector<std::string>{"GamesOf20080406.htm"}, AllEntries(out.path()));
 
-  const std::string settings = FormatSettings("/boxes", "/web", "1 - Boxscores only");
+  const std::string settings = FormatSettings("/boxes", "/web", ContentChoice::kBoxscores);
   WriteBytes(out / "DOD_box.txt", settings);
   run = RunInChild(scratch, [&out] {
     LimitFileSize(16, true);
     Failure err;
-    if (WriteSettingsFile(out / "DOD_box.txt", "/other/boxes", "/other/web", "2", &err)) return 0;
+    if (WriteSettingsFile(out / "DOD_box.txt", "/other/boxes", "/other/web",
+                          ContentChoice::kScoresheets, &err))
+      return 0;
     LimitFileSize(RLIM_INFINITY, true);  // room for the message
     std::fputs(err.description.c_str(), stderr);
     return err.number;
@@ -228,8 +227,10 @@ TEST(OutputFaults, KilledMidWriteLeavesNoHalfPage) {
     LimitFileSize(64 << 10, false);
     std::signal(SIGXFSZ, [](int) { ::raise(SIGKILL); });
     Failure err;
-    return DayProcessor().ProcessDay({in.path(), names, out.path(), 3}, "20080401", {}, &err) ? 0
-                                                                                              : 1;
+    return DayProcessor().ProcessDay({in.path(), names, out.path(), ContentChoice::kLogs},
+                                     "20080401", {}, &err)
+               ? 0
+               : 1;
   });
   ASSERT_EQ(SIGKILL, run.signal);
   EXPECT_EQ(kOldPage, ReadBytes(out / "GamesOf20080401.htm"));
@@ -246,7 +247,8 @@ TEST(OutputFaults, KilledMidWriteLeavesNoHalfPage) {
   EXPECT_EQ((std::vector<std::string>{"GamesOf20080401.htm", "GamesOf20080402.htm"}),
             AllEntries(out.path()));
   Failure err;
-  ASSERT_TRUE(DayProcessor().ProcessDay({in.path(), names, fresh.path(), 3}, "20080401", {}, &err));
+  ASSERT_TRUE(DayProcessor().ProcessDay({in.path(), names, fresh.path(), ContentChoice::kLogs},
+                                        "20080401", {}, &err));
   EXPECT_EQ(ReadBytes(fresh / "GamesOf20080401.htm"), ReadBytes(out / "GamesOf20080401.htm"));
 }
 
@@ -260,15 +262,16 @@ TEST(InputFaults, BoxscoreVanishingOrLoopingIsNamed) {
     if (name == "2008040600002.BOX") std::filesystem::remove(in / name);
   };
   Failure err;
-  EXPECT_FALSE(
-      DayProcessor().ProcessDay({in.path(), names, out.path(), 1}, "20080406", events, &err));
+  EXPECT_FALSE(DayProcessor().ProcessDay({in.path(), names, out.path(), ContentChoice::kBoxscores},
+                                         "20080406", events, &err));
   EXPECT_EQ(53, err.number);
   EXPECT_EQ("cannot read " + (in / "2008040600002.BOX") + ": No such file or directory",
             err.description);
 
   std::filesystem::create_symlink("2008040600002.BOX", in / "2008040600002.BOX");
   EXPECT_EQ(std::vector<std::string>{"2008040600001.BOX"}, Listing(in.path(), kBoxscorePattern));
-  EXPECT_FALSE(DayProcessor().ProcessDay({in.path(), names, out.path(), 1}, "20080406", {}, &err));
+  EXPECT_FALSE(DayProcessor().ProcessDay({in.path(), names, out.path(), ContentChoice::kBoxscores},
+                                         "20080406", {}, &err));
   EXPECT_EQ(75, err.number);
   EXPECT_EQ("cannot read " + (in / "2008040600002.BOX") + ": Too many levels of symbolic links",
             err.description);
@@ -293,9 +296,9 @@ TEST(InputFaults, OddEntriesAreSkippedAndOddFilesPaged) {
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_EQ("0 days to process, 2 days processed, year MATCHED\n", run.err);
   Failure err;
-  ASSERT_TRUE(DayProcessor().ProcessDay(
-      {clean.path(), Listing(clean.path(), kBoxscorePattern), expected.path(), 1}, "20080406", {},
-      &err));
+  ASSERT_TRUE(DayProcessor().ProcessDay({clean.path(), Listing(clean.path(), kBoxscorePattern),
+                                         expected.path(), ContentChoice::kBoxscores},
+                                        "20080406", {}, &err));
   EXPECT_EQ(ReadBytes(expected / "GamesOf20080406.htm"), ReadBytes(out / "GamesOf20080406.htm"));
   std::string page = ReadBytes(out / "GamesOf20080407.htm");
   EXPECT_NE(std::string::npos, page.find("<A HREF='#2008040700001.BOX'>2008040700001.BOX</A>"));
@@ -365,7 +368,8 @@ TEST(SettingsFaults, ParsingCopesWithAnyBytes) {
   }
   EXPECT_TRUE(ParseSettings(garbage).empty());
   std::string file = garbage + "\nSEL 2 - Boxscores & Scoresheets\r\n" + garbage;
-  EXPECT_EQ((std::vector<SettingsLine>{{SettingsLine::Kind::kContentChoice, "", 2}}),
+  EXPECT_EQ((std::vector<SettingsLine>{
+                {SettingsLine::Kind::kContentChoice, "", ContentChoice::kScoresheets}}),
             ParseSettings(file));
 
   std::string long_folder = "/" + std::string(10 << 20, 'x');
@@ -374,7 +378,7 @@ TEST(SettingsFaults, ParsingCopesWithAnyBytes) {
                     "\r\nOPF /gone/since/last/run\r\n");
   ASSERT_EQ(2u, lines.size());
   EXPECT_EQ(long_folder, lines[0].folder);
-  EXPECT_EQ((SettingsLine{SettingsLine::Kind::kOutputFolder, "/gone/since/last/run", 0}), lines[1]);
+  EXPECT_EQ((SettingsLine{SettingsLine::Kind::kOutputFolder, "/gone/since/last/run"}), lines[1]);
 }
 
 TEST(SettingsFaults, UnwritableSettingsAndTraceLog) {
@@ -382,7 +386,8 @@ TEST(SettingsFaults, UnwritableSettingsAndTraceLog) {
   // A folder where the file should be stops root as well as anyone.
   std::filesystem::create_directory(dir / "DOD_box.txt");
   Failure err;
-  EXPECT_FALSE(WriteSettingsFile(dir / "DOD_box.txt", "/boxes", "/web", "1", &err));
+  EXPECT_FALSE(
+      WriteSettingsFile(dir / "DOD_box.txt", "/boxes", "/web", ContentChoice::kBoxscores, &err));
   EXPECT_EQ("cannot write " + (dir / "DOD_box.txt") + ": Is a directory", err.description);
   EXPECT_EQ(std::vector<std::string>{"DOD_box.txt"}, AllEntries(dir.path()));
 

@@ -73,7 +73,7 @@ TEST_F(SmallSeason, ProcessRunWritesTheNewDaysAndTheIndexInOrder) {
   std::vector<std::string> lines;
   RunResult result;
   ProcessRequest request{DayChoice::kNew, {}, IndexChoice::kAlways};
-  ASSERT_TRUE(ProcessRun(Place(), {2}, request, &processor, Recorder(&lines), &result))
+  ASSERT_TRUE(ProcessRun(Place(), {ContentChoice::kScoresheets}, request, &processor, Recorder(&lines), &result))
       << result.failure.description;
   EXPECT_EQ(
       (std::vector<std::string>{"chosen 3", "writing 3", "page 20080406", "page 20080407",
@@ -83,7 +83,7 @@ TEST_F(SmallSeason, ProcessRunWritesTheNewDaysAndTheIndexInOrder) {
   std::vector<std::string> input_names = Listing(in.path(), kBoxscorePattern);
   std::vector<std::string> keys = {"20080406", "20080407", "20080409"};
   Failure failure;
-  ASSERT_EQ(3u, DayProcessor().ProcessDays({in.path(), input_names, expected.path(), 2}, keys, {},
+  ASSERT_EQ(3u, DayProcessor().ProcessDays({in.path(), input_names, expected.path(), ContentChoice::kScoresheets}, keys, {},
                                            &failure));
   for (const std::string& key : keys) {
     EXPECT_EQ(ReadBytes(expected / DayPageName(key)), ReadBytes(out / DayPageName(key))) << key;
@@ -98,7 +98,7 @@ TEST_F(SmallSeason, ProcessRunWritesTheNewDaysAndTheIndexInOrder) {
   lines.clear();
   result = {};
   request.index = IndexChoice::kWhenWritten;
-  ASSERT_TRUE(ProcessRun(Place(), {2}, request, &processor, Recorder(&lines), &result));
+  ASSERT_TRUE(ProcessRun(Place(), {ContentChoice::kScoresheets}, request, &processor, Recorder(&lines), &result));
   EXPECT_EQ((std::vector<std::string>{"chosen 0", "writing 0", "ended 0", "rebuilt"}), lines);
   EXPECT_FALSE(result.wrote);
 }
@@ -197,7 +197,7 @@ TEST_F(SmallSeason, TheSiteBringsTheNeighboursAlong) {
   events.site = [&site_told](const SiteResult& site) { site_told = !site.written.empty(); };
   result = {};
   ProcessRequest request{DayChoice::kGiven, {"20080407"}};
-  ASSERT_TRUE(ProcessRun(Place(), {1, "", false, true}, request, &processor, events, &result))
+  ASSERT_TRUE(ProcessRun(Place(), {ContentChoice::kBoxscores, "", false, true}, request, &processor, events, &result))
       << result.failure.description;
   EXPECT_EQ((std::vector<std::string>{"20080407", "20080406", "20080409"}), keys);
   EXPECT_TRUE(site_told);

@@ -12,7 +12,7 @@ std::optional<std::string> ReadGameTitle(const std::vector<std::string_view>& li
 }
 
 std::vector<std::string_view> ReadGameLines(const std::vector<std::string_view>& lines,
-                                            int content_choice) {
+                                            int sections_kept) {
   std::vector<std::string_view> kept;
   if (lines.empty()) return kept;
   std::string_view header = lines.front();
@@ -24,13 +24,13 @@ std::vector<std::string_view> ReadGameLines(const std::vector<std::string_view>&
       ++sections;
       kept.push_back(kSectionSeparator);
     }
-    if (sections > content_choice) break;
+    if (sections > sections_kept) break;
     kept.push_back(lines[i]);
   }
   return kept;
 }
 
-Game ReadGame(std::vector<char> bytes, int content_choice, std::string_view file_name) {
+Game ReadGame(std::vector<char> bytes, ContentChoice content_choice, std::string_view file_name) {
   Game game;
   game.text = std::move(bytes);
   FillGame(&game, content_choice, file_name);

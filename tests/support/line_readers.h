@@ -16,13 +16,14 @@ namespace gamefold {
 /// builds the title, winner first; nothing when there is no complete line score.
 std::optional<std::string> ReadGameTitle(const std::vector<std::string_view>& lines);
 
-/// The kept lines for a content choice: sections are opened by lines that contain the whole
-/// first line, and a " " slot stands before each kept section after the first, also before the
-/// first section that is not kept. The end marker is not included.
+/// The kept lines of the first sections_kept sections (a content choice's number): sections are
+/// opened by lines that contain the whole first line, and a " " slot stands before each kept
+/// section after the first, also before the first section that is not kept. The end marker is not
+/// included.
 std::vector<std::string_view> ReadGameLines(const std::vector<std::string_view>& lines,
-                                            int content_choice);
+                                            int sections_kept);
 
 /// One game made of a boxscore's bytes by FillGame.
-Game ReadGame(std::vector<char> bytes, int content_choice, std::string_view file_name);
+Game ReadGame(std::vector<char> bytes, ContentChoice content_choice, std::string_view file_name);
 
 }  // namespace gamefold
