@@ -1,10 +1,5 @@
 #include "daypages/day_reader.h"
 
-#include <set>
-#include <string_view>
-
-#include "core/game_day.h"
-#include "core/platform.h"
 #include "core/text_file.h"
 
 namespace gamefold {
@@ -43,9 +38,7 @@ void DayReader::Run() {
     std::lock_guard<std::mutex> lock(mutex_);
     for (ReadAhead& day : days) spare_.push_back(&day);
   }
-  // A day asked again may still wait for its earlier page to be built and written, however far
-  // back it was asked: its page is read when it is written, not here.
-  std::set<std::string_view> asked;
+  std::vector<std::vector<std::string>> files = FilesOfDays(job_.input_names, keys_);
   for (size_t k = 0; k < keys_.size(); ++k) {
     ReadAhead* filling = nullptr;
     {
@@ -55,7 +48,7 @@ void DayReader::Run() {
       filling = spare_.front();
       spare_.pop_front();
     }
-    Read(keys_[k], !asked.insert(keys_[k]).second, filling);
+    Read(&files[k], filling);
     bool failed = filling->failed_at != SIZE_MAX;
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -70,15 +63,12 @@ void DayReader::Run() {
   changed_.wait(lock, [this] { return stop_; });
 }
 
-void DayReader::Read(const std::string& key, bool asked_before, ReadAhead* day) {
+void DayReader::Read(std::vector<std::string>* names, ReadAhead* day) {
   // The buffers of a large day are not kept for the next, as the processor's are not.
-  size_t held = day->page.capacity();
+  size_t held = 0;
   for (const std::vector<char>& text : day->texts) held += text.capacity();
-  if (held > kMostKeptBytes) {
-    day->texts = std::vector<std::vector<char>>();
-    day->page = std::vector<char>();
-  }
-  day->names = DayFiles(job_.input_names, key);
+  if (held > kMostKeptBytes) day->texts = std::vector<std::vector<char>>();
+  day->names.swap(*names);
   day->failed_at = SIZE_MAX;
   if (day->texts.size() < day->names.size()) day->texts.resize(day->names.size());
   for (size_t i = 0; i < day->names.size(); ++i) {
@@ -86,13 +76,6 @@ void DayReader::Read(const std::string& key, bool asked_before, ReadAhead* day) 
       day->failed_at = i;
       break;
     }
-  }
-  day->page_ahead = !asked_before && !day->names.empty() && day->failed_at == SIZE_MAX;
-  day->page_read = false;
-  if (day->page_ahead) {
-    int errnum = 0;
-    std::string path = JoinPath(job_.output_folder, DayPageName(key));
-    day->page_read = platform::ReadFileBytes(path, &day->page, &errnum);
   }
 }
 

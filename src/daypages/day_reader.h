@@ -24,12 +24,6 @@ struct ReadAhead {
   std::vector<std::vector<char>> texts;  // one per name read, in order
   size_t failed_at = SIZE_MAX;           // the name whose read failed, if any
   Failure failure;
-  // The day's page as the output folder held it, to compare the new one with: read when every
-  // boxscore was, and only for a day the run has not asked for before (whose page may not be
-  // written yet).
-  bool page_ahead = false;
-  bool page_read = false;
-  std::vector<char> page;
 };
 
 /// Reads the days' boxscores ahead on a thread of its own, while the caller builds the page of
@@ -52,7 +46,7 @@ class DayReader {
   static constexpr size_t kDays = 3;
 
   void Run();
-  void Read(const std::string& key, bool asked_before, ReadAhead* day);
+  void Read(std::vector<std::string>* names, ReadAhead* day);
 
   const ProcessJob& job_;
   std::span<const std::string> keys_;

@@ -18,11 +18,7 @@ struct DayWork {
   bool opened = false;             // page_opened is owed: every boxscore was read
   bool built = false;              // page holds the day's page; else failure tells why not
   std::string page;
-  // The file the page replaces, as read before: when old_known is false, it is read when the
-  // page is put in place.
-  bool old_known = false;
-  bool old_read = false;  // the file was there and readable
-  std::vector<char> old_page;
+  std::vector<char> old_page;  // the file the page replaces, read to compare them
   bool placed = false;   // the page is in place: written, staged, or already there
   bool changed = false;  // written or staged: the file did not hold the same bytes
   Failure failure;

@@ -1,8 +1,5 @@
 #include "daypages/page_writer.h"
 
-#include <string_view>
-#include <vector>
-
 #include "core/game_day.h"
 
 namespace gamefold {
@@ -12,11 +9,9 @@ void PlaceDayPage(const std::string& output_folder, DurableBatch* batch, DayWork
   day->changed = false;
   if (!day->built) return;
   std::string path = JoinPath(output_folder, DayPageName(day->key));
-  bool same = day->old_known
-                  ? day->old_read &&
-                        std::string_view(day->old_page.data(), day->old_page.size()) == day->page
-                  : FileHoldsBytes(path, day->page, &day->old_page);
-  if (same) {
+  // Read here, just before it would be replaced, the file is the one the page replaces, even
+  // for a day asked for twice in a run.
+  if (FileHoldsBytes(path, day->page, &day->old_page)) {
     day->placed = true;
     return;
   }

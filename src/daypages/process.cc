@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "core/game_day.h"
 #include "core/text.h"
@@ -71,19 +72,34 @@ bool TellDay(const DayWork& day, const ProcessEvents& events, Failure* err) {
 
 }  // namespace
 
-std::vector<std::string> DayFiles(std::span<const std::string> input_names, std::string_view key) {
-  std::vector<std::string> names;
-  // A name or key shorter than eight bytes never matches.
-  if (key.size() != kDayKeyLength) return names;
-  for (const std::string& name : input_names) {
-    if (DayKeyOf(name) == key) names.push_back(name);
+std::vector<std::vector<std::string>> FilesOfDays(std::span<const std::string> input_names,
+                                                  std::span<const std::string> keys) {
+  std::vector<std::vector<std::string>> files(keys.size());
+  // Each name's day is looked up once: a season's listing scanned for each of its days would
+  // cost more than reading it.
+  std::unordered_map<std::string_view, std::vector<size_t>> places;
+  for (size_t k = 0; k < keys.size(); ++k) {
+    // A name or key shorter than eight bytes never matches.
+    if (keys[k].size() == kDayKeyLength) places[keys[k]].push_back(k);
   }
-  return names;
+  for (const std::string& name : input_names) {
+    auto found = places.find(DayKeyOf(name));
+    if (found == places.end()) continue;
+    for (size_t k : found->second) files[k].push_back(name);
+  }
+  return files;
+}
+
+std::vector<std::string> DayFiles(std::span<const std::string> input_names, std::string_view key) {
+  const std::string keys[] = {std::string(key)};
+  return std::move(FilesOfDays(input_names, keys).front());
 }
 
 size_t CountGames(std::span<const std::string> input_names, std::span<const std::string> keys) {
   size_t games = 0;
-  for (const std::string& key : keys) games += DayFiles(input_names, key).size();
+  for (const std::vector<std::string>& names : FilesOfDays(input_names, keys)) {
+    games += names.size();
+  }
   return games;
 }
 
@@ -110,13 +126,12 @@ bool DayProcessor::ReadDay(const ProcessJob& job, ReadAhead* ahead, DayWork* day
   return true;
 }
 
-// Builds the page of key into day->page, with what the day has to tell; the page the output
-// folder holds comes along where the reader read it ahead.
+// Builds the page of key into day->page, with what the day has to tell.
 void DayProcessor::BuildDay(const ProcessJob& job, std::string_view key, ReadAhead* ahead,
                             DayWork* day) {
   day->key = key;
   day->files_read = 0;
-  day->opened = day->built = day->old_known = day->old_read = false;
+  day->opened = day->built = false;
   day->placed = day->changed = false;
   if (ahead != nullptr) {
     day->names.swap(ahead->names);
@@ -135,11 +150,6 @@ void DayProcessor::BuildDay(const ProcessJob& job, std::string_view key, ReadAhe
   WriteDayPage(&day->page, key, std::span<const Game>(games_.data(), day->names.size()),
                links ? &*links : nullptr);
   DeclareCharset(&day->page, job.charset);
-  if (ahead != nullptr && ahead->page_ahead) {
-    day->old_known = true;
-    day->old_read = ahead->page_read;
-    day->old_page.swap(ahead->page);
-  }
   day->built = true;
 }
 

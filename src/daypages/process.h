@@ -23,6 +23,10 @@ inline constexpr std::string_view kContentChoices[] = {
 /// The boxscore names of a day: those whose first 8 bytes equal key, in listing order.
 std::vector<std::string> DayFiles(std::span<const std::string> input_names, std::string_view key);
 
+/// DayFiles of each key, in the order of keys, from one pass over the names.
+std::vector<std::vector<std::string>> FilesOfDays(std::span<const std::string> input_names,
+                                                  std::span<const std::string> keys);
+
 /// The days' games all told: how many boxscores DayFiles gives for each key.
 size_t CountGames(std::span<const std::string> input_names, std::span<const std::string> keys);
 

@@ -173,10 +173,11 @@ TEST(DayProcessor, AFailedWriteStopsTheRunAtItsDay) {
   }
 }
 
-// A run reads each day's boxscores, and the page it may replace, while the day before is built
-// and written. It must tell the same events in the same order, write the same pages, and stop at
-// the same failure as days processed one at a time, durable or not: over a stale page, over
-// current pages, for a day asked twice in a row, and when a later day's read fails early.
+// A run reads each day's boxscores while the day before is built, and puts each page in place
+// (reading the page it may replace) while the day after it is built. It must tell the same
+// events in the same order, write the same pages, and stop at the same failure as days
+// processed one at a time, durable or not: over a stale page, over current pages, for a day
+// asked twice in a row, and when a later day's read fails early.
 TEST(DayProcessor, ReadingAheadChangesNoEventPageOrFailure) {
   TempDir in;
   std::vector<std::string> keys;
