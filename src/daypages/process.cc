@@ -58,9 +58,8 @@ void TellPlaced(std::string_view key, bool changed, size_t games, const ProcessE
   if (events.day_done) events.day_done(key, games);
 }
 
-// Tells the whole day once it is placed or has failed; false, with err, when it failed.
-bool TellDay(const DayWork& day, const ProcessEvents& events, Failure* err) {
-  TellBuilt(day, events);
+// Tells how the day ended once it is placed or has failed; false, with err, when it failed.
+bool TellEnd(const DayWork& day, const ProcessEvents& events, Failure* err) {
   if (day.placed) {
     TellPlaced(day.key, day.changed, day.names.size(), events);
     return true;
@@ -105,11 +104,13 @@ size_t CountGames(std::span<const std::string> input_names, std::span<const std:
 
 // Reads the day's boxscores, in order, into the first games: from the reader's buffers where
 // they were read ahead.
-bool DayProcessor::ReadDay(const ProcessJob& job, ReadAhead* ahead, DayWork* day) {
+bool DayProcessor::ReadDay(const ProcessJob& job, ReadAhead* ahead, DayWork* day,
+                           const ProcessEvents* live) {
   const std::vector<std::string>& names = day->names;
   if (games_.size() < names.size()) games_.resize(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
     day->files_read = i + 1;
+    if (live != nullptr && live->reading_file) live->reading_file(names[i]);
     Game& game = games_[i];
     if (ahead != nullptr) {
       if (i == ahead->failed_at) {
@@ -126,9 +127,10 @@ bool DayProcessor::ReadDay(const ProcessJob& job, ReadAhead* ahead, DayWork* day
   return true;
 }
 
-// Builds the page of key into day->page, with what the day has to tell.
+// Builds the page of key into day->page, with what the day has to tell; live, where given,
+// hears it as it happens.
 void DayProcessor::BuildDay(const ProcessJob& job, std::string_view key, ReadAhead* ahead,
-                            DayWork* day) {
+                            DayWork* day, const ProcessEvents* live) {
   day->key = key;
   day->files_read = 0;
   day->opened = day->built = false;
@@ -142,8 +144,9 @@ void DayProcessor::BuildDay(const ProcessJob& job, std::string_view key, ReadAhe
     day->failure = NoBoxscore(key, job.input_folder);
     return;
   }
-  if (!ReadDay(job, ahead, day)) return;
+  if (!ReadDay(job, ahead, day, live)) return;
   day->opened = true;
+  if (live != nullptr && live->page_opened) live->page_opened(key);
   day->page.clear();
   std::optional<SiteLinks> links;
   if (job.site_days != nullptr) links = LinksOf(*job.site_days, key);
@@ -169,16 +172,16 @@ void DayProcessor::ReleaseIfLarge() {
 
 bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
                               const ProcessEvents& events, Failure* err) {
-  BuildDay(job, key, nullptr, &day_);
+  BuildDay(job, key, nullptr, &day_, &events);
   PlaceDayPage(job.output_folder, nullptr, &day_);
-  bool done = TellDay(day_, events, err);
+  bool done = TellEnd(day_, events, err);
   ReleaseIfLarge();
   return done;
 }
 
 bool DayProcessor::PageDiffers(const ProcessJob& job, std::string_view key, bool* differs,
                                Failure* err) {
-  BuildDay(job, key, nullptr, &day_);
+  BuildDay(job, key, nullptr, &day_, nullptr);
   bool built = day_.built;
   if (built) {
     std::string path = JoinPath(job.output_folder, DayPageName(key));
@@ -219,12 +222,12 @@ size_t DayProcessor::ProcessDaysAhead(const ProcessJob& job, std::span<const std
     // end waits for the commit.
     auto settle = [&](const DayWork* day) {
       if (failed) return;
+      TellBuilt(*day, events);
       if (!job.durable) {
-        failed = !TellDay(*day, events, err);
+        failed = !TellEnd(*day, events, err);
         done += failed ? 0 : 1;
         return;
       }
-      TellBuilt(*day, events);
       failed = !day->placed;
       if (failed) *err = day->failure;
       if (!failed) staged.push_back({day->changed, day->names.size()});
@@ -235,7 +238,7 @@ size_t DayProcessor::ProcessDaysAhead(const ProcessJob& job, std::span<const std
       DayWork* day = writer.Next();
       if (PageBytesHeld(*day) > kMostKeptBytes) ReleasePages(day);
       ReadAhead* ahead = reader.Next();
-      BuildDay(job, keys[k], ahead, day);
+      BuildDay(job, keys[k], ahead, day, nullptr);
       reader.Done(ahead);
       ReleaseIfLarge();
       bool built = day->built;

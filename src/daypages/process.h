@@ -43,13 +43,14 @@ struct ProcessJob {
   const std::vector<std::string>* site_days = nullptr;
 };
 
-/// What a run tells its caller, for the trace log and the progress display. A day's events come
-/// together once its page is in place (or it has failed), in the order of the days and on the
-/// caller's thread, whichever thread read, built or wrote. Every member may be left empty.
+/// What a run tells its caller, for the trace log and the progress display: ProcessDay tells
+/// each event as it happens; ProcessDays tells a day's events together once its page is in
+/// place (or it has failed), in the order of the days and on the caller's thread, whichever
+/// thread read, built or wrote. Every member may be left empty.
 struct ProcessEvents {
-  /// For each boxscore file of the day read, in order, the failed one included: its bare name.
+  /// Before a boxscore file is read: its bare name (the one whose read failed included).
   std::function<void(const std::string& file_name)> reading_file;
-  /// When every boxscore of the day was read and its page built: the key.
+  /// When the day's page is about to be built and written: the key.
   std::function<void(std::string_view key)> page_opened;
   /// When the day's page is in place, before day_done: whether it was written, or left
   /// untouched because the file already held the same bytes.
@@ -92,8 +93,9 @@ class DayProcessor {
                      const ProcessEvents& events, Failure* err);
 
  private:
-  void BuildDay(const ProcessJob& job, std::string_view key, ReadAhead* ahead, DayWork* day);
-  bool ReadDay(const ProcessJob& job, ReadAhead* ahead, DayWork* day);
+  void BuildDay(const ProcessJob& job, std::string_view key, ReadAhead* ahead, DayWork* day,
+                const ProcessEvents* live);
+  bool ReadDay(const ProcessJob& job, ReadAhead* ahead, DayWork* day, const ProcessEvents* live);
   size_t ProcessDaysAhead(const ProcessJob& job, std::span<const std::string> keys,
                           const ProcessEvents& events, Failure* err);
   void ReleaseIfLarge();

@@ -31,6 +31,11 @@ TEST(DayFiles, MatchesTheFirstEightBytesExactly) {
   EXPECT_EQ((std::vector<std::string>{"2008040600002.box", "2008040600001.BOX", "20080406"}),
             DayFiles(names, "20080406"));
   EXPECT_TRUE(DayFiles(names, "2008040").empty());
+  // Each day of a run, a day asked twice included, as DayFiles finds it.
+  const std::vector<std::string> keys = {"20080406", "2008040", "20080407", "20080406"};
+  std::vector<std::vector<std::string>> files = FilesOfDays(names, keys);
+  ASSERT_EQ(keys.size(), files.size());
+  for (size_t k = 0; k < keys.size(); ++k) EXPECT_EQ(DayFiles(names, keys[k]), files[k]);
 }
 
 TEST(DayProcessor, WritesThePagesInOrderAndTellsWhatItDoes) {
