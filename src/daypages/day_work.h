@@ -19,8 +19,8 @@ struct DayWork {
   bool built = false;              // page holds the day's page; else failure tells why not
   std::string page;
   std::vector<char> old_page;  // the file the page replaces, read to compare them
-  bool placed = false;   // the page is in place: written, staged, or already there
-  bool changed = false;  // written or staged: the file did not hold the same bytes
+  bool placed = false;         // the page is in place: written, staged, or already there
+  bool changed = false;        // written or staged: the file did not hold the same bytes
   Failure failure;
 };
 

@@ -164,7 +164,9 @@ TEST(DayProcessor, AFailedWriteStopsTheRunAtItsDay) {
     std::vector<std::string> expected;
     for (int day = 0; day < (durable ? 6 : 3); ++day) {
       expected.insert(expected.end(), {"read " + keys[day] + "00001.BOX", "page " + keys[day]});
-      if (!durable && day < 2) expected.insert(expected.end(), {"written " + keys[day], "done " + keys[day]});
+      if (!durable && day < 2) {
+        expected.insert(expected.end(), {"written " + keys[day], "done " + keys[day]});
+      }
     }
     for (int day = 0; durable && day < 2; ++day) {
       expected.insert(expected.end(), {"written " + keys[day], "done " + keys[day]});
