@@ -1,20 +1,24 @@
 #include "daypages/process.h"
 
 #include <algorithm>
-#include <optional>
-#include <unordered_map>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 #include "core/game_day.h"
 #include "core/platform_files.h"
 #include "core/text.h"
 #include "core/text_file.h"
 #include "daypages/day_page.h"
-#include "daypages/day_reader.h"
-#include "daypages/page_writer.h"
 
 namespace gamefold {
 
 namespace {
+
+// Beyond this, a day's buffers are given back rather than kept for the next day.
+constexpr size_t kMostKept = size_t{16} << 20;
 
 // 53, "File not found": the day's boxscores are not in the input folder.
 constexpr int kNoBoxscoreNumber = 53;
@@ -39,88 +43,182 @@ SiteLinks LinksOf(const std::vector<std::string>& days, std::string_view key) {
   return links;
 }
 
-size_t PageBytesHeld(const DayWork& day) { return day.page.capacity() + day.old_page.capacity(); }
+}  // namespace
 
-void ReleasePages(DayWork* day) {
-  day->page = std::string();
-  day->old_page = std::vector<char>();
-}
+struct ReadAhead {
+  std::vector<std::string> names;
+  std::vector<std::vector<char>> texts;  // one per name read, in order
+  size_t failed_at = SIZE_MAX;           // the name whose read failed, if any
+  Failure failure;
+  // The day's page as the output folder held it, to compare the new one with: read when every
+  // boxscore was, and to be used only when no page of the same day is written in between.
+  bool page_ahead = false;
+  bool page_read = false;
+  std::vector<char> page;
+};
 
-// What building the day told as it went, in a run on one thread: the files read, the page.
-void TellBuilt(const DayWork& day, const ProcessEvents& events) {
-  if (events.reading_file) {
-    for (size_t i = 0; i < day.files_read; ++i) events.reading_file(day.names[i]);
+namespace {
+
+// Reads the days' boxscores one day ahead on a thread of its own, while the caller builds and
+// writes the page of the day before: one core reads, the other builds. Only the caller's thread
+// tells events, so that they come in the order of a run without it; a read that failed is told
+// when its day comes, after the days before it are done.
+class DayReader {
+ public:
+  using Day = ReadAhead;
+
+  DayReader(const ProcessJob& job, std::span<const std::string> keys) : job_(job), keys_(keys) {
+    thread_ = std::thread([this] { Run(); });
   }
-  if (day.opened && events.page_opened) events.page_opened(day.key);
-}
-
-void TellPlaced(std::string_view key, bool changed, size_t games, const ProcessEvents& events) {
-  if (events.page_result) events.page_result(key, changed);
-  if (events.day_done) events.day_done(key, games);
-}
-
-// Tells how the day ended once it is placed or has failed; false, with err, when it failed.
-bool TellEnd(const DayWork& day, const ProcessEvents& events, Failure* err) {
-  if (day.placed) {
-    TellPlaced(day.key, day.changed, day.names.size(), events);
-    return true;
+  ~DayReader() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
   }
-  *err = day.failure;
-  if (events.day_failed) events.day_failed(day.key, *err);
-  return false;
+  DayReader(const DayReader&) = delete;
+  DayReader& operator=(const DayReader&) = delete;
+
+  /// Waits for the next day's read and hands it over; Done gives back its buffers.
+  Day* Next() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !ready_.empty(); });
+    Day* day = ready_.front();
+    ready_.pop_front();
+    return day;
+  }
+  void Done(Day* day) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    spare_.push_back(day);
+    changed_.notify_all();
+  }
+
+ private:
+  // Days' buffers in turn: one read into here, one read from by the caller, and one more that
+  // lets either side run ahead for a day when the other is held up.
+  static constexpr size_t kDays = 3;
+
+  void Run() {
+    Day days[kDays];
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (Day& day : days) spare_.push_back(&day);
+    }
+    for (size_t k = 0; k < keys_.size(); ++k) {
+      const std::string& key = keys_[k];
+      Day* filling = nullptr;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return stop_ || !spare_.empty(); });
+        if (stop_) return;
+        filling = spare_.front();
+        spare_.pop_front();
+      }
+      // The buffers of a large day are not kept for the next, as the processor's are not.
+      size_t held = filling->page.capacity();
+      for (const std::vector<char>& text : filling->texts) held += text.capacity();
+      if (held > kMostKept) {
+        filling->texts = std::vector<std::vector<char>>();
+        filling->page = std::vector<char>();
+      }
+      filling->names = DayFiles(job_.input_names, key);
+      filling->failed_at = SIZE_MAX;
+      if (filling->texts.size() < filling->names.size()) {
+        filling->texts.resize(filling->names.size());
+      }
+      for (size_t i = 0; i < filling->names.size(); ++i) {
+        if (!ReadFileOfFolder(job_.input_folder, filling->names[i], &filling->texts[i],
+                              &filling->failure)) {
+          filling->failed_at = i;
+          break;
+        }
+      }
+      // The days still held in the other buffers may not have their pages yet: a day asked
+      // again among them has its page read when it comes.
+      bool again = false;
+      for (size_t back = 1; back < kDays && back <= k; ++back) again |= keys_[k - back] == key;
+      filling->page_ahead = !again && !filling->names.empty() && filling->failed_at == SIZE_MAX;
+      if (filling->page_ahead) {
+        int errnum = 0;
+        std::string path = JoinPath(job_.output_folder, DayPageName(key));
+        filling->page_read = platform::ReadFileBytes(path, &filling->page, &errnum);
+      }
+      bool failed = filling->failed_at != SIZE_MAX;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ready_.push_back(filling);
+      }
+      changed_.notify_all();
+      // The run stops at a failed day: nothing after it is read.
+      if (failed) break;
+    }
+    // Stay until the caller has given back the days it holds, which live here.
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return stop_; });
+  }
+
+  const ProcessJob& job_;
+  std::span<const std::string> keys_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Day*> ready_;  // read, waiting for the caller, in order
+  std::deque<Day*> spare_;  // given back by the caller, to read into next
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+// Whether the file at path holds exactly page: told by the copy read ahead where there is one.
+bool HoldsPage(const std::string& path, std::string_view page, const ReadAhead* ahead,
+               std::vector<char>* buffer) {
+  if (ahead == nullptr || !ahead->page_ahead) return FileHoldsBytes(path, page, buffer);
+  return ahead->page_read && std::string_view(ahead->page.data(), ahead->page.size()) == page;
 }
 
 }  // namespace
 
-std::vector<std::vector<std::string>> FilesOfDays(std::span<const std::string> input_names,
-                                                  std::span<const std::string> keys) {
-  std::vector<std::vector<std::string>> files(keys.size());
-  // Each name's day is looked up once: a season's listing scanned for each of its days would
-  // cost more than reading it.
-  std::unordered_map<std::string_view, std::vector<size_t>> places;
-  for (size_t k = 0; k < keys.size(); ++k) {
-    // A name or key shorter than eight bytes never matches.
-    if (keys[k].size() == kDayKeyLength) places[keys[k]].push_back(k);
-  }
-  for (const std::string& name : input_names) {
-    auto found = places.find(DayKeyOf(name));
-    if (found == places.end()) continue;
-    for (size_t k : found->second) files[k].push_back(name);
-  }
-  return files;
-}
-
 std::vector<std::string> DayFiles(std::span<const std::string> input_names, std::string_view key) {
-  const std::string keys[] = {std::string(key)};
-  return std::move(FilesOfDays(input_names, keys).front());
+  std::vector<std::string> names;
+  // A name or key shorter than eight bytes never matches.
+  if (key.size() != kDayKeyLength) return names;
+  for (const std::string& name : input_names) {
+    if (DayKeyOf(name) == key) names.push_back(name);
+  }
+  return names;
 }
 
 size_t CountGames(std::span<const std::string> input_names, std::span<const std::string> keys) {
   size_t games = 0;
-  for (const std::vector<std::string>& names : FilesOfDays(input_names, keys)) {
-    games += names.size();
-  }
+  for (const std::string& key : keys) games += DayFiles(input_names, key).size();
   return games;
 }
 
-// Reads the day's boxscores, in order, into the first games: from the reader's buffers where
-// they were read ahead.
-bool DayProcessor::ReadDay(const ProcessJob& job, ReadAhead* ahead, DayWork* day,
-                           const ProcessEvents* live) {
-  const std::vector<std::string>& names = day->names;
+// Memory freed after a day may go back to the system, and faulting it in again for the next
+// page costs more than building the page; so the games' buffers and the page are kept.
+size_t DayProcessor::BytesHeld() const {
+  size_t bytes = page_.capacity() + compared_.capacity();
+  for (const Game& game : games_) {
+    bytes += game.text.capacity() + game.pieces.capacity() * sizeof(std::string_view);
+  }
+  return bytes;
+}
+
+// Reads the day's boxscores, in order, into the first games.
+bool DayProcessor::ReadDay(const ProcessJob& job, const std::vector<std::string>& names,
+                           const ProcessEvents& events, ReadAhead* ahead, Failure* err) {
   if (games_.size() < names.size()) games_.resize(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
-    day->files_read = i + 1;
-    if (live != nullptr && live->reading_file) live->reading_file(names[i]);
+    if (events.reading_file) events.reading_file(names[i]);
     Game& game = games_[i];
     if (ahead != nullptr) {
       if (i == ahead->failed_at) {
-        day->failure = ahead->failure;
+        *err = ahead->failure;
         return false;
       }
       // The read buffer goes back to the reader for a later day.
       game.text.swap(ahead->texts[i]);
-    } else if (!ReadFileOfFolder(job.input_folder, names[i], &game.text, &day->failure)) {
+    } else if (!ReadFileOfFolder(job.input_folder, names[i], &game.text, err)) {
       return false;
     }
     FillGame(&game, job.content_choice, names[i]);
@@ -128,67 +226,66 @@ bool DayProcessor::ReadDay(const ProcessJob& job, ReadAhead* ahead, DayWork* day
   return true;
 }
 
-// Builds the page of key into day->page, with what the day has to tell; live, where given,
-// hears it as it happens.
-void DayProcessor::BuildDay(const ProcessJob& job, std::string_view key, ReadAhead* ahead,
-                            DayWork* day, const ProcessEvents* live) {
-  day->key = key;
-  day->files_read = 0;
-  day->opened = day->built = false;
-  day->placed = day->changed = false;
-  if (ahead != nullptr) {
-    day->names.swap(ahead->names);
-  } else {
-    day->names = DayFiles(job.input_names, key);
+// Builds the page of key into page_; *games is the number of its games.
+bool DayProcessor::BuildPage(const ProcessJob& job, std::string_view key,
+                             const ProcessEvents& events, ReadAhead* ahead, size_t* games,
+                             Failure* err) {
+  std::vector<std::string> own_names;
+  if (ahead == nullptr) own_names = DayFiles(job.input_names, key);
+  const std::vector<std::string>& names = ahead != nullptr ? ahead->names : own_names;
+  *games = names.size();
+  if (names.empty()) {
+    *err = NoBoxscore(key, job.input_folder);
+    return false;
   }
-  if (day->names.empty()) {
-    day->failure = NoBoxscore(key, job.input_folder);
-    return;
-  }
-  if (!ReadDay(job, ahead, day, live)) return;
-  day->opened = true;
-  if (live != nullptr && live->page_opened) live->page_opened(key);
-  day->page.clear();
+  if (!ReadDay(job, names, events, ahead, err)) return false;
+  if (events.page_opened) events.page_opened(key);
+  page_.clear();
   std::optional<SiteLinks> links;
   if (job.site_days != nullptr) links = LinksOf(*job.site_days, key);
-  WriteDayPage(&day->page, key, std::span<const Game>(games_.data(), day->names.size()),
+  WriteDayPage(&page_, key, std::span<const Game>(games_.data(), names.size()),
                links ? &*links : nullptr);
-  DeclareCharset(&day->page, job.charset);
-  day->built = true;
+  DeclareCharset(&page_, job.charset);
+  return true;
 }
 
-// Memory freed after a day may go back to the system, and faulting it in again for the next
-// page costs more than building the page; so the games' buffers and the page are kept, unless
-// a large day made them large.
 void DayProcessor::ReleaseIfLarge() {
-  size_t bytes = PageBytesHeld(day_);
-  for (const Game& game : games_) {
-    bytes += game.text.capacity() + game.pieces.capacity() * sizeof(std::string_view);
-  }
-  if (bytes > kMostKeptBytes) {
+  if (BytesHeld() > kMostKept) {
     games_ = std::vector<Game>();
-    ReleasePages(&day_);
+    page_ = std::string();
+    compared_ = std::vector<char>();
   }
 }
 
 bool DayProcessor::ProcessDay(const ProcessJob& job, std::string_view key,
                               const ProcessEvents& events, Failure* err) {
-  BuildDay(job, key, nullptr, &day_, &events);
-  PlaceDayPage(job.output_folder, nullptr, &day_);
-  bool done = TellEnd(day_, events, err);
+  return ProcessDayRead(job, key, events, nullptr, err);
+}
+
+bool DayProcessor::ProcessDayRead(const ProcessJob& job, std::string_view key,
+                                  const ProcessEvents& events, ReadAhead* ahead, Failure* err) {
+  size_t games = 0;
+  bool changed = false;
+  std::string path = JoinPath(job.output_folder, DayPageName(key));
+  // A page already holding the same bytes is not touched at all (see ReplaceFileIfChanged).
+  bool done = BuildPage(job, key, events, ahead, &games, err);
+  if (done && !HoldsPage(path, page_, ahead, &compared_)) {
+    done = WriteFileAtomically(path, page_, err);
+    changed = done;
+  }
   ReleaseIfLarge();
+  if (done && events.page_result) events.page_result(key, changed);
+  if (done && events.day_done) events.day_done(key, games);
+  if (!done && events.day_failed) events.day_failed(key, *err);
   return done;
 }
 
 bool DayProcessor::PageDiffers(const ProcessJob& job, std::string_view key, bool* differs,
                                Failure* err) {
-  BuildDay(job, key, nullptr, &day_, nullptr);
-  bool built = day_.built;
+  size_t games = 0;
+  bool built = BuildPage(job, key, {}, nullptr, &games, err);
   if (built) {
-    std::string path = JoinPath(job.output_folder, DayPageName(key));
-    *differs = !FileHoldsBytes(path, day_.page, &day_.old_page);
-  } else {
-    *err = day_.failure;
+    *differs = !FileHoldsBytes(JoinPath(job.output_folder, DayPageName(key)), page_, &compared_);
   }
   ReleaseIfLarge();
   return built;
@@ -198,72 +295,64 @@ size_t DayProcessor::ProcessDays(const ProcessJob& job, std::span<const std::str
                                  const ProcessEvents& events, Failure* err) {
   // A run killed while writing a page may have left its temporary file behind.
   RemoveStaleTemporaries(job.output_folder);
+  if (job.durable) return ProcessDaysDurably(job, keys, events, err);
   size_t done = 0;
-  if (keys.size() < 2 && !job.durable) {
+  if (keys.size() < 2) {
     while (done < keys.size() && ProcessDay(job, keys[done], events, err)) ++done;
     return done;
   }
-  return ProcessDaysAhead(job, keys, events, err);
+  DayReader reader(job, keys);
+  while (done < keys.size()) {
+    ReadAhead* ahead = reader.Next();
+    bool day_done = ProcessDayRead(job, keys[done], events, ahead, err);
+    reader.Done(ahead);
+    if (!day_done) break;
+    ++done;
+  }
+  return done;
 }
 
-size_t DayProcessor::ProcessDaysAhead(const ProcessJob& job, std::span<const std::string> keys,
-                                      const ProcessEvents& events, Failure* err) {
-  struct Staged {
-    bool changed = false;
+size_t DayProcessor::ProcessDaysDurably(const ProcessJob& job, std::span<const std::string> keys,
+                                        const ProcessEvents& events, Failure* err) {
+  struct Built {
     size_t games = 0;
+    bool changed = false;
   };
-  std::vector<Staged> staged;  // a durable run's days, told done once committed
-  DurableBatch batch;          // outlives the writer that stages into it
-  size_t done = 0;
+  std::vector<Built> built;
+  DurableBatch batch;
   bool failed = false;
-  {
-    DayReader reader(job, keys);
-    PageWriter writer(job.output_folder, job.durable ? &batch : nullptr);
-    // Tells a day the writer is done with; nothing more once a day has failed. A durable day's
-    // end waits for the commit.
-    auto settle = [&](const DayWork* day) {
-      if (failed) return;
-      TellBuilt(*day, events);
-      if (!job.durable) {
-        failed = !TellEnd(*day, events, err);
-        done += failed ? 0 : 1;
-        return;
-      }
-      failed = !day->placed;
-      if (failed) *err = day->failure;
-      if (!failed) staged.push_back({day->changed, day->names.size()});
-    };
-    for (size_t k = 0; k < keys.size() && !failed; ++k) {
-      while (writer.Full()) settle(writer.Finished(true));
-      if (failed) break;
-      DayWork* day = writer.Next();
-      if (PageBytesHeld(*day) > kMostKeptBytes) ReleasePages(day);
-      ReadAhead* ahead = reader.Next();
-      BuildDay(job, keys[k], ahead, day, nullptr);
-      reader.Done(ahead);
-      ReleaseIfLarge();
-      bool built = day->built;
-      writer.Write();
-      while (const DayWork* ready = writer.Finished(false)) settle(ready);
-      // The reader reads nothing after a day it could not read.
-      if (!built) break;
+  DayReader reader(job, keys);
+  for (const std::string& key : keys) {
+    Built day;
+    std::string path = JoinPath(job.output_folder, DayPageName(key));
+    ReadAhead* ahead = reader.Next();
+    failed = !BuildPage(job, key, events, ahead, &day.games, err);
+    if (!failed) {
+      day.changed = !HoldsPage(path, page_, ahead, &compared_);
+      failed = day.changed && !batch.Stage(path, page_, err);
     }
-    while (const DayWork* rest = writer.Finished(true)) settle(rest);
+    reader.Done(ahead);
+    ReleaseIfLarge();
+    if (failed) break;
+    built.push_back(day);
   }
-  if (!job.durable) return done;
-  // A failure while building or staging keeps the days before it, as without durability; one
-  // while committing ends the days at the first page that is not in place.
+  // A failure while building keeps the days before it, as without durability; one while
+  // committing ends the days at the first page that is not in place.
   Failure commit_failure;
-  size_t to_commit = batch.staged();
+  size_t staged = batch.staged();
   size_t committed = batch.Commit(&commit_failure);
-  for (size_t placed = 0; done < staged.size(); ++done) {
-    if (staged[done].changed && placed++ == committed) break;
+  size_t done = 0;
+  for (size_t placed = 0; done < built.size(); ++done) {
+    if (built[done].changed && placed++ == committed) break;
   }
-  if (committed < to_commit) {
+  if (committed < staged) {
     failed = true;
     *err = commit_failure;
   }
-  for (size_t i = 0; i < done; ++i) TellPlaced(keys[i], staged[i].changed, staged[i].games, events);
+  for (size_t i = 0; i < done; ++i) {
+    if (events.page_result) events.page_result(keys[i], built[i].changed);
+    if (events.day_done) events.day_done(keys[i], built[i].games);
+  }
   if (failed && done < keys.size() && events.day_failed) events.day_failed(keys[done], *err);
   return done;
 }

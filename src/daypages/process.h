@@ -9,16 +9,11 @@
 #include "core/content_choice.h"
 #include "core/failure.h"
 #include "daypages/boxscore.h"
-#include "daypages/day_work.h"
 
 namespace gamefold {
 
 /// The boxscore names of a day: those whose first 8 bytes equal key, in listing order.
 std::vector<std::string> DayFiles(std::span<const std::string> input_names, std::string_view key);
-
-/// DayFiles of each key, in the order of keys, from one pass over the names.
-std::vector<std::vector<std::string>> FilesOfDays(std::span<const std::string> input_names,
-                                                  std::span<const std::string> keys);
 
 /// The days' games all told: how many boxscores DayFiles gives for each key.
 size_t CountGames(std::span<const std::string> input_names, std::span<const std::string> keys);
@@ -36,14 +31,12 @@ struct ProcessJob {
   const std::vector<std::string>* site_days = nullptr;
 };
 
-/// What a run tells its caller, for the trace log and the progress display: ProcessDay tells
-/// each event as it happens; ProcessDays tells a day's events together once its page is in
-/// place (or it has failed), in the order of the days and on the caller's thread, whichever
-/// thread read, built or wrote. Every member may be left empty.
+/// What a run tells its caller as it goes, for the trace log and the progress display. Every
+/// member may be left empty.
 struct ProcessEvents {
-  /// Before a boxscore file is read: its bare name (the one whose read failed included).
+  /// Before a boxscore file is read: its bare name.
   std::function<void(const std::string& file_name)> reading_file;
-  /// When the day's page is about to be built and written: the key.
+  /// When the day's page is about to be written: the key.
   std::function<void(std::string_view key)> page_opened;
   /// When the day's page is in place, before day_done: whether it was written, or left
   /// untouched because the file already held the same bytes.
@@ -54,7 +47,7 @@ struct ProcessEvents {
   std::function<void(std::string_view key, const Failure& failure)> day_failed;
 };
 
-/// A day's boxscores read ahead on a thread of their own while the day before is built.
+/// A day's boxscores read ahead on a thread of their own while the day before is written.
 struct ReadAhead;
 
 /// Writes day pages. Owns the buffers that one day leaves to the next (about one day's files
@@ -77,25 +70,28 @@ class DayProcessor {
                                  Failure* err);
 
   /// Removes what a killed run left in the output folder, then writes the page of every key in
-  /// order, reporting each day done. Three threads share the work: one reads the days ahead,
-  /// the caller's builds the pages, one puts them in place; the events are all told on the
-  /// caller's thread, as ProcessDay would tell them day by day. Stops at the first failure,
-  /// reported to day_failed and in err; the days before it keep their pages, and those after it
-  /// get none. Returns the number of days done. A durable job puts its pages in place together
-  /// at the end (DurableBatch), and reports them done then.
+  /// order, reporting each day done; the next day's boxscores are read on a second thread
+  /// meanwhile, events all told on the caller's. Stops at the first failure, reported to day_failed
+  /// and in err; the days before it keep their pages. Returns the number of days done. A durable
+  /// job puts its pages in place together at the end (DurableBatch), and reports them done then.
   [[nodiscard]] size_t ProcessDays(const ProcessJob& job, std::span<const std::string> keys,
                                    const ProcessEvents& events, Failure* err);
 
  private:
-  void BuildDay(const ProcessJob& job, std::string_view key, ReadAhead* ahead, DayWork* day,
-                const ProcessEvents* live);
-  bool ReadDay(const ProcessJob& job, ReadAhead* ahead, DayWork* day, const ProcessEvents* live);
-  size_t ProcessDaysAhead(const ProcessJob& job, std::span<const std::string> keys,
-                          const ProcessEvents& events, Failure* err);
+  bool ReadDay(const ProcessJob& job, const std::vector<std::string>& names,
+               const ProcessEvents& events, ReadAhead* ahead, Failure* err);
+  bool BuildPage(const ProcessJob& job, std::string_view key, const ProcessEvents& events,
+                 ReadAhead* ahead, size_t* games, Failure* err);
+  bool ProcessDayRead(const ProcessJob& job, std::string_view key, const ProcessEvents& events,
+                      ReadAhead* ahead, Failure* err);
   void ReleaseIfLarge();
+  size_t ProcessDaysDurably(const ProcessJob& job, std::span<const std::string> keys,
+                            const ProcessEvents& events, Failure* err);
+  size_t BytesHeld() const;
 
   std::vector<Game> games_;  // the day's games first; any after them only lend their buffers
-  DayWork day_;              // the day of ProcessDay and PageDiffers
+  std::string page_;
+  std::vector<char> compared_;  // the page already in the output folder, read to compare
 };
 
 }  // namespace gamefold

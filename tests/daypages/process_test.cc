@@ -31,11 +31,6 @@ TEST(DayFiles, MatchesTheFirstEightBytesExactly) {
   EXPECT_EQ((std::vector<std::string>{"2008040600002.box", "2008040600001.BOX", "20080406"}),
             DayFiles(names, "20080406"));
   EXPECT_TRUE(DayFiles(names, "2008040").empty());
-  // Each day of a run, a day asked twice included, as DayFiles finds it.
-  const std::vector<std::string> keys = {"20080406", "2008040", "20080407", "20080406"};
-  std::vector<std::vector<std::string>> files = FilesOfDays(names, keys);
-  ASSERT_EQ(keys.size(), files.size());
-  for (size_t k = 0; k < keys.size(); ++k) EXPECT_EQ(DayFiles(names, keys[k]), files[k]);
 }
 
 TEST(DayProcessor, WritesThePagesInOrderAndTellsWhatItDoes) {
@@ -124,68 +119,10 @@ TEST(DayProcessor, StopsAtTheFirstFailedDay) {
   EXPECT_EQ(std::vector<std::string>{"GamesOf20080405.htm"}, AllEntries(out.path()));
 }
 
-// Pages are put in place on a thread of their own while the next days are built. A page that
-// cannot be written stops the run there, as one that cannot be built does: the days before it
-// keep their pages and are told done, the days after it get no page and no event, and every
-// event comes on the caller's thread, in day order. A durable run fails at the same day when it
-// commits, having built every day.
-TEST(DayProcessor, AFailedWriteStopsTheRunAtItsDay) {
-  TempDir in;
-  std::vector<std::string> keys;
-  for (int day = 1; day <= 6; ++day) {
-    keys.push_back("2008050" + std::to_string(day));
-    WriteBytes(in / (keys.back() + "00001.BOX"), ReadBytes(kData + "/2008040600001.BOX"));
-  }
-  std::vector<std::string> names = AllEntries(in.path());
-  for (bool durable : {false, true}) {
-    TempDir out;
-    // Nothing is renamed over a folder.
-    std::filesystem::create_directory(out / "GamesOf20080503.htm");
-    std::vector<std::string> events;
-    const std::thread::id caller = std::this_thread::get_id();
-    bool elsewhere = false;
-    auto note = [&](const std::string& event, std::string_view key) {
-      elsewhere |= std::this_thread::get_id() != caller;
-      events.push_back(event + " " + std::string(key));
-    };
-    ProcessEvents tell;
-    tell.reading_file = [&](const std::string& name) { note("read", name); };
-    tell.page_opened = [&](std::string_view key) { note("page", key); };
-    tell.page_result = [&](std::string_view key, bool written) {
-      note(written ? "written" : "same", key);
-    };
-    tell.day_done = [&](std::string_view key, size_t) { note("done", key); };
-    tell.day_failed = [&](std::string_view key, const Failure&) { note("failed", key); };
-    ProcessJob job{in.path(), names, out.path(), ContentChoice::kLogs};
-    job.durable = durable;
-    Failure err;
-    EXPECT_EQ(2u, DayProcessor().ProcessDays(job, keys, tell, &err));
-    EXPECT_EQ("cannot write " + (out / "GamesOf20080503.htm") + ": Is a directory",
-              err.description);
-    std::vector<std::string> expected;
-    for (int day = 0; day < (durable ? 6 : 3); ++day) {
-      expected.insert(expected.end(), {"read " + keys[day] + "00001.BOX", "page " + keys[day]});
-      if (!durable && day < 2) {
-        expected.insert(expected.end(), {"written " + keys[day], "done " + keys[day]});
-      }
-    }
-    for (int day = 0; durable && day < 2; ++day) {
-      expected.insert(expected.end(), {"written " + keys[day], "done " + keys[day]});
-    }
-    expected.push_back("failed 20080503");
-    EXPECT_EQ(expected, events);
-    EXPECT_FALSE(elsewhere);
-    EXPECT_EQ((std::vector<std::string>{"GamesOf20080501.htm", "GamesOf20080502.htm",
-                                        "GamesOf20080503.htm"}),
-              AllEntries(out.path()));
-  }
-}
-
-// A run reads each day's boxscores while the day before is built, and puts each page in place
-// (reading the page it may replace) while the day after it is built. It must tell the same
-// events in the same order, write the same pages, and stop at the same failure as days
-// processed one at a time, durable or not: over a stale page, over current pages, for a day
-// asked twice in a row, and when a later day's read fails early.
+// A run reads each day's boxscores, and the page it may replace, while the day before is built
+// and written. It must tell the same events in the same order, write the same pages, and stop at
+// the same failure as days processed one at a time, durable or not: over a stale page, over
+// current pages, for a day asked twice in a row, and when a later day's read fails early.
 TEST(DayProcessor, ReadingAheadChangesNoEventPageOrFailure) {
   TempDir in;
   std::vector<std::string> keys;
