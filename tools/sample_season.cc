@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -173,9 +172,8 @@ std::string FirstExisting(const Options& options) {
   for (int day = 0; day < options.days; ++day, date = NextDay(date)) {
     for (int number = 1; number <= GamesOnDay(day); ++number) {
       std::string path = options.folder + "/" + BoxscoreName(date, number);
-      std::error_code error;
-      if (std::filesystem::symlink_status(path, error).type() !=
-          std::filesystem::file_type::not_found) {
+      // A link that leads nowhere is there as well.
+      if (gamefold::platform::KindOfPath(path) != gamefold::platform::EntryKind::kMissing) {
         return path;
       }
     }
@@ -191,11 +189,10 @@ bool WriteFile(const std::string& path, const std::string& text) {
 }
 
 int MakeSeason(const Options& options) {
-  std::error_code error;
-  std::filesystem::create_directories(options.folder, error);
-  if (error) {
+  int errnum = 0;
+  if (!gamefold::platform::MakeFolders(options.folder, &errnum)) {
     std::fprintf(stderr, "gamefold-sample-season: cannot create %s: %s\n", options.folder.c_str(),
-                 error.message().c_str());
+                 gamefold::platform::ErrorText(errnum).c_str());
     return 1;
   }
   if (!options.force) {
