@@ -118,7 +118,8 @@ RunResult Form1::ProcessSelectedDays() {
   events.site = [this](const SiteResult& result) { TraceSite(result); };
   RunResult result;
   // gamefold-batch may be writing into the same folder; the days wait selected until it is done.
-  ProcessRun(RunPlaceOf(nullptr), OutputSettingsOf(), request, &processor_, events, &result);
+  // Its result tells where the run stopped, more than the bool it returns.
+  (void)ProcessRun(RunPlaceOf(nullptr), OutputSettingsOf(), request, &processor_, events, &result);
   return result;
 }
 
@@ -171,7 +172,7 @@ void Form1::cmdBuildIndex_Click() {
   RunEvents events;
   events.site = [this](const SiteResult& result) { TraceSite(result); };
   RunResult run;
-  IndexRun(RunPlaceOf(&pointer_shown), OutputSettingsOf(), true, events, &run);
+  (void)IndexRun(RunPlaceOf(&pointer_shown), OutputSettingsOf(), true, events, &run);
   if (run.output_listed) ui_.File2.SetNames(std::move(run.output_names));
   if (pointer_shown) QApplication::restoreOverrideCursor();
   if (!run.done) Error_Message(run.failure);

@@ -8,7 +8,9 @@ int RunIndex(const BatchCommand& command, std::ostream& out, std::ostream& err) 
   Run run{command, NotesOf(command, err), err, false, {"index"}};
   bool done = Locked(&run, [&run] {
     RunResult result;
-    IndexRun(PlaceOf(run.command), SettingsOf(run.command), true, CommonEvents(&run), &result);
+    // Finished tells the failure that the result holds.
+    (void)IndexRun(PlaceOf(run.command), SettingsOf(run.command), true, CommonEvents(&run),
+                   &result);
     return Finished(&run, result);
   });
   EmitReport(run, out);

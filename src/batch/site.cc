@@ -36,7 +36,8 @@ int RunSite(const BatchCommand& command, std::ostream& out, std::ostream& err) {
     OutputSettings settings = SettingsOf(run.command);
     settings.site = true;
     RunResult result;
-    IndexRun(PlaceOf(run.command), settings, false, CommonEvents(&run), &result);
+    // Finished tells the failure that the result holds.
+    (void)IndexRun(PlaceOf(run.command), settings, false, CommonEvents(&run), &result);
     return Finished(&run, result);
   });
   EmitReport(run, out);

@@ -112,19 +112,19 @@ struct RunResult {
 };
 
 /// Takes the output folder's lock for a run, unless place says the caller holds it.
-bool LockOutput(const RunPlace& place, FolderLock* lock, Failure* err);
+[[nodiscard]] bool LockOutput(const RunPlace& place, FolderLock* lock, Failure* err);
 
 /// Writes the days request chooses with processor (the caller's: its buffers serve run after
 /// run), then lists the output folder again, rebuilds the catalogue and writes the site's pages
 /// and the index as asked. Stops at the first failure; the days before it keep their pages.
-bool ProcessRun(const RunPlace& place, const OutputSettings& settings,
-                const ProcessRequest& request, DayProcessor* processor, const RunEvents& events,
-                RunResult* result);
+[[nodiscard]] bool ProcessRun(const RunPlace& place, const OutputSettings& settings,
+                              const ProcessRequest& request, DayProcessor* processor,
+                              const RunEvents& events, RunResult* result);
 
 /// Writes the site's pages when settings ask for them, then the month index from the pages in
 /// the output folder when index_page; false at the first failure.
-bool IndexRun(const RunPlace& place, const OutputSettings& settings, bool index_page,
-              const RunEvents& events, RunResult* result);
+[[nodiscard]] bool IndexRun(const RunPlace& place, const OutputSettings& settings,
+                            bool index_page, const RunEvents& events, RunResult* result);
 
 /// Every day that has boxscores: the game-day keys that begin the names, each once, in order.
 std::vector<std::string> DaysWithBoxscores(std::span<const std::string> input_names);
@@ -132,7 +132,8 @@ std::vector<std::string> DaysWithBoxscores(std::span<const std::string> input_na
 /// False, with the failure, when a rebuild that chooses days must stop the run: after its error
 /// exit, or when the first boxscore name is not 17 characters long, which lists nothing although
 /// boxscores wait and must not pass for a run with nothing to do.
-bool CatalogueLetsRunGo(const CatalogueResult& result, const std::string& input_folder,
-                        std::string_view first_input_name, Failure* err);
+[[nodiscard]] bool CatalogueLetsRunGo(const CatalogueResult& result,
+                                      const std::string& input_folder,
+                                      std::string_view first_input_name, Failure* err);
 
 }  // namespace gamefold
