@@ -167,6 +167,82 @@ Read ReadPublished(const std::string& output_folder, const std::string& name,
 
 }  // namespace
 
+namespace {
+
+// What a run has to do: each file's size and hash now, those the state file says were sent as
+// they are (still to be checked on the host) and those to send.
+struct Plan {
+  std::map<std::string, Sent> local;
+  std::vector<std::string> maybe_unchanged, to_send;
+};
+
+// Hashes the files to publish one at a time, so that a season of pages never sits in memory at
+// once (each is read again when it is sent), and sorts them by what the state file says.
+bool PlanRun(const std::string& output_folder, const std::vector<std::string>& names,
+             const std::map<std::string, Sent>& state, Plan* plan, PublishResult* result,
+             Failure* failure) {
+  std::vector<char> bytes;
+  for (const std::string& name : names) {
+    Read read = ReadPublished(output_folder, name, &bytes, &result->skipped, failure);
+    if (read == Read::kSkipped) continue;
+    if (read == Read::kFailed) return false;
+    std::string_view content(bytes.data(), bytes.size());
+    Sent& now = plan->local[name] = {static_cast<long long>(content.size()), HashOf(content)};
+    auto last = state.find(name);
+    bool same =
+        last != state.end() && last->second.size == now.size && last->second.hash == now.hash;
+    (same ? plan->maybe_unchanged : plan->to_send).push_back(name);
+  }
+  return true;
+}
+
+// A copy changed or lost on the host is sent again, whatever the state file says.
+bool CheckHostCopies(RemoteSite* site, Plan* plan, PublishResult* result, Failure* failure) {
+  for (const std::string& name : plan->maybe_unchanged) {
+    long long size = 0;
+    if (!site->SizeOf(name, &size, failure)) return false;
+    (size == plan->local[name].size ? result->unchanged : plan->to_send).push_back(name);
+  }
+  return true;
+}
+
+// Sends the files of the plan, checking each copy's size on the host; what was sent goes into
+// the state. Stops at the first failure.
+bool SendFiles(const std::string& output_folder, const Destination& destination,
+               const PublishProgress& progress, RemoteSite* site, Plan* plan,
+               std::map<std::string, Sent>* state, PublishResult* result, Failure* failure) {
+  std::vector<char> bytes;
+  const std::vector<std::string>& to_send = plan->to_send;
+  for (size_t i = 0; i < to_send.size(); ++i) {
+    const std::string& name = to_send[i];
+    Read read = ReadPublished(output_folder, name, &bytes, &result->skipped, failure);
+    if (read == Read::kSkipped) {
+      plan->local.erase(name);
+      continue;
+    }
+    std::string_view content(bytes.data(), bytes.size());
+    long long size = 0;
+    if (read != Read::kDone || !site->Put(name, content, failure) ||
+        !site->SizeOf(name, &size, failure)) {
+      return false;
+    }
+    if (size != static_cast<long long>(content.size())) {
+      *failure = {kRemoteIoError,
+                  "The copy of " + PrintableName(name) + " at " + destination.url + " has " +
+                      std::to_string(size) + " bytes instead of " + std::to_string(content.size()),
+                  name};
+      return false;
+    }
+    // What was sent, which may be newer than what was hashed before.
+    (*state)[name] = {static_cast<long long>(content.size()), HashOf(content)};
+    result->sent.push_back(name);
+    if (progress) progress(name, i + 1, to_send.size());
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Publish(const std::string& output_folder, const Destination& destination, bool dry_run,
              const PublishProgress& progress, PublishResult* result) {
   *result = PublishResult();
@@ -174,100 +250,43 @@ bool Publish(const std::string& output_folder, const Destination& destination, b
   std::vector<std::string> names;
   std::map<std::string, Sent> state;
   std::string state_path = JoinPath(output_folder, kPublishStateName);
+  Plan plan;
   if (!PublishedFiles(output_folder, &names, &failure, &result->skipped) ||
-      !ReadState(state_path, destination.url, &state, &failure)) {
+      !ReadState(state_path, destination.url, &state, &failure) ||
+      !PlanRun(output_folder, names, state, &plan, result, &failure)) {
     result->failures.push_back(failure);
     return false;
   }
-  // One file's bytes at a time: each is read and hashed here, and read again when it is sent,
-  // so that a season of pages never sits in memory at once.
-  std::vector<char> bytes;
-  std::map<std::string, Sent> local;
-  std::vector<std::string> maybe_unchanged, to_send;
-  for (const std::string& name : names) {
-    Read read = ReadPublished(output_folder, name, &bytes, &result->skipped, &failure);
-    if (read == Read::kSkipped) continue;
-    if (read == Read::kFailed) {
-      result->failures.push_back(failure);
-      return false;
-    }
-    std::string_view content(bytes.data(), bytes.size());
-    Sent& now = local[name] = {static_cast<long long>(content.size()), HashOf(content)};
-    auto last = state.find(name);
-    bool same =
-        last != state.end() && last->second.size == now.size && last->second.hash == now.hash;
-    (same ? maybe_unchanged : to_send).push_back(name);
-  }
-  bytes = std::vector<char>();
   bool to_folder = destination.scheme == Destination::Scheme::kFile;
   // A dry run asks no network host: copies changed or lost there are found by a real run only.
   if (dry_run && !to_folder) {
-    result->sent = to_send;
-    result->unchanged = maybe_unchanged;
+    result->sent = plan.to_send;
+    result->unchanged = plan.maybe_unchanged;
     return true;
   }
   // A run killed while writing the state file left its temporary file here.
   if (!dry_run) RemoveStaleTemporaries(output_folder);
-  std::unique_ptr<RemoteSite> site;
-  if (to_folder) {
-    site = std::make_unique<FolderSite>(destination.folder);
-  } else {
-    site = OpenNetworkSite(destination, &failure);
-  }
+  std::unique_ptr<RemoteSite> site = to_folder ? std::make_unique<FolderSite>(destination.folder)
+                                               : OpenNetworkSite(destination, &failure);
   // What an earlier run cut short left on the host goes first, so that it never lingers.
-  bool done = site != nullptr && (dry_run || site->SweepLeftovers(&failure));
-  // A copy changed or lost on the host is sent again, whatever the state file says.
-  for (const std::string& name : maybe_unchanged) {
-    long long size = 0;
-    if (!done || !site->SizeOf(name, &size, &failure)) {
-      done = false;
-      break;
-    }
-    if (size == local[name].size) {
-      result->unchanged.push_back(name);
-    } else {
-      to_send.push_back(name);
-    }
-  }
+  bool done = site != nullptr && (dry_run || site->SweepLeftovers(&failure)) &&
+              CheckHostCopies(site.get(), &plan, result, &failure);
   // Pages before the index, so that the index never links to a page still on its way.
-  std::stable_partition(to_send.begin(), to_send.end(),
+  std::stable_partition(plan.to_send.begin(), plan.to_send.end(),
                         [](const std::string& name) { return name.starts_with("GamesOf"); });
   if (dry_run) {
-    result->sent = to_send;
+    result->sent = plan.to_send;
     if (!done) result->failures.push_back(failure);
     return done;
   }
-  for (size_t i = 0; done && i < to_send.size(); ++i) {
-    const std::string& name = to_send[i];
-    Read read = ReadPublished(output_folder, name, &bytes, &result->skipped, &failure);
-    if (read == Read::kSkipped) {
-      local.erase(name);
-      continue;
-    }
-    std::string_view content(bytes.data(), bytes.size());
-    long long size = 0;
-    done = read == Read::kDone && site->Put(name, content, &failure) &&
-           site->SizeOf(name, &size, &failure);
-    if (done && size != static_cast<long long>(content.size())) {
-      failure = {kRemoteIoError,
-                 "The copy of " + PrintableName(name) + " at " + destination.url + " has " +
-                     std::to_string(size) + " bytes instead of " + std::to_string(content.size()),
-                 name};
-      done = false;
-    }
-    if (!done) break;
-    // What was sent, which may be newer than what was hashed above.
-    state[name] = {static_cast<long long>(content.size()), HashOf(content)};
-    result->sent.push_back(name);
-    if (progress) progress(name, i + 1, to_send.size());
-  }
-  bytes = std::vector<char>();
+  done = done && SendFiles(output_folder, destination, progress, site.get(), &plan, &state, result,
+                           &failure);
   if (!done) result->failures.push_back(failure);
   // Also after a failure: the files sent need not go again.
   if (!result->sent.empty() || !result->unchanged.empty()) {
     std::map<std::string, Sent> kept;
     for (const auto& [name, entry] : state) {
-      if (local.contains(name)) kept[name] = entry;
+      if (plan.local.contains(name)) kept[name] = entry;
     }
     if (!WriteState(state_path, destination.url, kept, &failure)) {
       result->failures.push_back(failure);

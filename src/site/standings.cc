@@ -1,4 +1,9 @@
 #include <algorithm>
+#include <functional>
+#include <iterator>
+#include <span>
+#include <system_error>
+#include <thread>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -163,8 +168,10 @@ std::string PctText(const Record& record) {
 
 // The games of the days that have pages, from the day's boxscores in listing order; each game's
 // anchor as its day page has it, titles of unreadable boxscores (their file names) included.
-void ReadGames(const SiteJob& job, const std::vector<std::string>& keys,
-               std::vector<SiteGame>* games, std::vector<std::string>* uncounted) {
+namespace {
+
+void ReadGamesOfDays(const SiteJob& job, std::span<const std::string> keys,
+                     std::vector<SiteGame>* games, std::vector<std::string>* uncounted) {
   std::vector<char> bytes;
   for (const std::string& key : keys) {
     std::vector<std::string> names = DayFiles(job.input_names, key);
@@ -209,6 +216,32 @@ void ReadGames(const SiteJob& job, const std::vector<std::string>& keys,
       games->push_back(std::move(*day[i]));
     }
   }
+}
+
+}  // namespace
+
+// A season's heads are some 2,400 small reads that spend most of their time in the kernel: the
+// later half of the days is read on a second thread, and the halves are joined in day order.
+void ReadGames(const SiteJob& job, const std::vector<std::string>& keys,
+               std::vector<SiteGame>* games, std::vector<std::string>* uncounted) {
+  constexpr size_t kDaysWorthASecondThread = 8;
+  std::span<const std::string> days(keys);
+  if (days.size() < kDaysWorthASecondThread) return ReadGamesOfDays(job, days, games, uncounted);
+  size_t half = days.size() / 2;
+  std::vector<SiteGame> later_games;
+  std::vector<std::string> later_uncounted;
+  std::thread later;
+  try {
+    later = std::thread(ReadGamesOfDays, std::cref(job), days.subspan(half), &later_games,
+                        &later_uncounted);
+  } catch (const std::system_error&) {
+    // No thread to be had: the same reading, on this one.
+    return ReadGamesOfDays(job, days, games, uncounted);
+  }
+  ReadGamesOfDays(job, days.first(half), games, uncounted);
+  later.join();
+  std::move(later_games.begin(), later_games.end(), std::back_inserter(*games));
+  std::move(later_uncounted.begin(), later_uncounted.end(), std::back_inserter(*uncounted));
 }
 
 }  // namespace site_internal
