@@ -57,7 +57,9 @@ class SmallSeason : public ::testing::Test {
     };
     events.rebuilt = [lines](const CatalogueResult&) { lines->push_back("rebuilt"); };
     events.index = [lines](const std::string& path, bool written) {
-      lines->push_back(path.substr(path.rfind('/') + 1) + (written ? " written" : " unchanged"));
+      // The bare name, after the last separator of either system.
+      lines->push_back(path.substr(path.find_last_of("/\\") + 1) +
+                       (written ? " written" : " unchanged"));
     };
     return events;
   }
