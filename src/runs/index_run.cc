@@ -35,8 +35,12 @@ bool WriteSitePages(const RunPlace& place, const OutputSettings& settings,
                     RunResult* result) {
   SiteResult site;
   Failure failure;
-  bool done = WriteSite({place.input_folder, input_names, place.output_folder, settings.charset},
-                        &site, &failure);
+  // The listing the run made under the lock, when it made one: the site needs no other.
+  const std::vector<std::string>* output_names =
+      result->output_listed ? &result->output_names : nullptr;
+  bool done = WriteSite(
+      {place.input_folder, input_names, place.output_folder, settings.charset, output_names},
+      &site, &failure);
   if (!site.written.empty()) result->wrote = true;
   if (events.site) events.site(site);
   return done || StopRun(result, RunStage::kSite, failure);

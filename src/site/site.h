@@ -71,6 +71,9 @@ struct SiteJob {
   std::span<const std::string> input_names;  // the input folder's "*.BOX" names, listing order
   std::string output_folder;
   std::string charset = {};
+  /// The output folder's day page names as the caller listed them (under the folder's lock), or
+  /// null: WriteSite lists them.
+  const std::vector<std::string>* output_names = nullptr;
 };
 
 /// What WriteSite did.

@@ -231,9 +231,12 @@ void AddSiteNeighbours(std::span<const std::string> output_names,
 }
 
 bool WriteSite(const SiteJob& job, SiteResult* result, Failure* err) {
-  std::vector<std::string> output_names;
-  if (!ListFolder(job.output_folder, kDayPagePattern, &output_names, err)) return false;
-  std::vector<std::string> keys = DayPageKeys(output_names);
+  std::vector<std::string> listed;
+  if (job.output_names == nullptr &&
+      !ListFolder(job.output_folder, kDayPagePattern, &listed, err)) {
+    return false;
+  }
+  std::vector<std::string> keys = DayPageKeys(job.output_names ? *job.output_names : listed);
   std::vector<Division> divisions;
   std::vector<char> league;
   Failure league_failure;
