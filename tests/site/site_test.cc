@@ -105,6 +105,34 @@ TEST(Site, HandWorkedSeasonGivesItsStandingsPagesAndLinks) {
 
 // Only a boxscore's head is read first: a line score that runs past it, or lies wholly after
 // it, is still read as the day page reads it.
+// A season long enough to be read in two halves comes out in day order all the same: the
+// unreadable boxscores, and each team's games on its page.
+TEST(Site, ALongSeasonKeepsItsDaysInOrder) {
+  TempDir in, out;
+  std::vector<std::string> names, keys;
+  for (int day = 1; day <= 10; ++day) {
+    std::string key = "200804" + std::string(day < 10 ? "0" : "") + std::to_string(day);
+    keys.push_back(key);
+    for (const std::string& name : {key + "00001.BOX", key + "00002.BOX"}) names.push_back(name);
+    WriteBytes(in / names[names.size() - 2], Boxscore("Reds", day, "Cubs", 11 - day));
+    WriteBytes(in / names.back(), "TEST LEAGUE REPORT\r\nno line score here\r\n");
+  }
+  Failure err;
+  ASSERT_EQ(10u, DayProcessor().ProcessDays({in.path(), names, out.path()}, keys, {}, &err));
+  SiteResult result;
+  ASSERT_TRUE(WriteSite({in.path(), names, out.path()}, &result, &err)) << err.description;
+  std::vector<std::string> unreadable;
+  for (const std::string& key : keys) unreadable.push_back(key + "00002.BOX");
+  EXPECT_EQ(unreadable, result.uncounted);
+  std::string cubs = ReadBytes(out / "Team-Cubs.htm");
+  size_t last = 0;
+  for (const std::string& key : keys) {
+    size_t at = cubs.find("GamesOf" + key + ".htm", last);
+    ASSERT_NE(std::string::npos, at) << key;
+    last = at;
+  }
+}
+
 TEST(Site, LineScoresBeyondTheFirstBytesAreRead) {
   TempDir in, out;
   std::vector<std::string> names;
