@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -26,6 +27,9 @@ namespace {
 // cannot answer meanwhile, so less than gamefold-batch waits.
 constexpr double kWindowLockWaitSeconds = 10;
 
+// One picture of a screen that shows sixty a second.
+constexpr qint64 kProgressPictureMs = 16;
+
 // The trace text of a command waiting for the output folder, beyond the designed ones.
 constexpr std::string_view kTraceWaitingForLock = " waiting for another writer ";
 
@@ -50,7 +54,7 @@ void Form1::ShowContentChoice(ContentChoice choice) {
   ui_.List3->setCurrentRow(static_cast<int>(row - std::begin(kContentChoices)));
 }
 
-// The forced repaint of each day, of the window but only where it changed: the list that lost
+// The forced repaint of the days done, of the window but only where it changed: the list that lost
 // the day and the bar. A repaint of the whole window, or one for each of the two, costs more
 // than writing the day's page.
 void Form1::ShowProgress(size_t days_done, size_t days, size_t games) {
@@ -110,9 +114,17 @@ RunResult Form1::ProcessSelectedDays() {
     ++games;
   };
   events.day.page_opened = [this](std::string_view key) { Trace(key); };
+  // A day's page takes a fraction of a millisecond, less than repainting for it, and a screen
+  // shows no more than about sixty pictures a second: days done within one picture are shown
+  // together. The first and the last are always shown.
+  QElapsedTimer since_shown;
   events.day.day_done = [&](std::string_view, size_t) {
     if (days_done < selected) delete ui_.List2->takeItem(0);
-    ShowProgress(++days_done, days, games);
+    ++days_done;
+    if (days_done == 1 || days_done == days || since_shown.elapsed() >= kProgressPictureMs) {
+      ShowProgress(days_done, days, games);
+      since_shown.start();
+    }
   };
   events.days_ended = [this](size_t) { ui_.progress->setVisible(false); };
   events.site = [this](const SiteResult& result) { TraceSite(result); };

@@ -86,9 +86,15 @@ enum class Links { kFollow, kRefuse };
 /// the way, EINVAL for an empty path.
 [[nodiscard]] bool MakeFolders(const std::string& folder, int* errnum);
 
+/// When a new file's bytes go to the disk: when the system chooses, or starting at once, for a
+/// file that will be brought to the disk soon (SyncFiles) and whose writing can meanwhile go on
+/// beside the program's own work. Where the system offers no such start, both are the same.
+enum class Writeback { kLater, kStartNow };
+
 /// Creates a file that must not exist yet (EEXIST otherwise), writes content in binary and
 /// closes it. On a failure after the creation the file stays, for the caller to remove.
-[[nodiscard]] bool WriteNewFile(const std::string& path, std::string_view content, int* errnum);
+[[nodiscard]] bool WriteNewFile(const std::string& path, std::string_view content, int* errnum,
+                                Writeback writeback = Writeback::kLater);
 
 /// Renames from to to, replacing an existing file at to in one step (EISDIR when to is a
 /// folder).

@@ -228,7 +228,8 @@ bool MakeFolder(const std::string& folder, int* errnum) {
   return false;
 }
 
-bool WriteNewFile(const std::string& path, std::string_view content, int* errnum) {
+bool WriteNewFile(const std::string& path, std::string_view content, int* errnum,
+                  Writeback writeback) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     *errnum = errno;
@@ -236,6 +237,12 @@ bool WriteNewFile(const std::string& path, std::string_view content, int* errnum
   }
   bool written = WriteAll(fd, content);
   *errnum = errno;
+#if defined(__linux__)
+  // Only a start: nothing is waited for, and the sync that follows tells any failure.
+  if (written && writeback == Writeback::kStartNow) {
+    (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+  }
+#endif
   if (::close(fd) != 0 && written) {
     written = false;
     *errnum = errno;

@@ -26,7 +26,8 @@ bool MakeFolder(const std::string& folder, int* errnum) {
   return false;
 }
 
-bool WriteNewFile(const std::string& path, std::string_view content, int* errnum) {
+// Windows has no writeback to start without waiting for it: the sync does it all.
+bool WriteNewFile(const std::string& path, std::string_view content, int* errnum, Writeback) {
   std::wstring wide;
   if (!Widen(path, &wide)) {
     *errnum = ENOENT;

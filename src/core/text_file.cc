@@ -135,7 +135,7 @@ namespace {
 
 // Writes content into a new temporary file beside path; on failure nothing is left behind.
 bool WriteTemporaryFor(const std::string& path, std::string_view content, std::string* temporary,
-                       Failure* err) {
+                       Failure* err, platform::Writeback writeback = platform::Writeback::kLater) {
   static std::atomic<unsigned> counter{0};
   // A FIFO or device in a page's place is nobody's page: replacing it would hide what put it
   // there, so it is refused, by name.
@@ -150,7 +150,7 @@ bool WriteTemporaryFor(const std::string& path, std::string_view content, std::s
   bool written = false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     *temporary = prefix + std::to_string(counter++);
-    written = platform::WriteNewFile(*temporary, content, &errnum);
+    written = platform::WriteNewFile(*temporary, content, &errnum, writeback);
     if (written || errnum != EEXIST) break;
   }
   if (!written) {
@@ -184,7 +184,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, Fail
 bool DurableBatch::Stage(const std::string& path, std::string_view content, Failure* err) {
   Staged staged;
   staged.path = path;
-  if (!WriteTemporaryFor(path, content, &staged.temporary, err)) return false;
+  // The disk writes the staged files while the next are built; Commit then waits less.
+  if (!WriteTemporaryFor(path, content, &staged.temporary, err, platform::Writeback::kStartNow)) {
+    return false;
+  }
   staged_.push_back(std::move(staged));
   return true;
 }

@@ -1,6 +1,8 @@
 #include "daypages/process.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -43,24 +45,62 @@ SiteLinks LinksOf(const std::vector<std::string>& days, std::string_view key) {
   return links;
 }
 
+// Sleeping until the other thread hands a day over costs a wake-up through the kernel each
+// time, tens of microseconds in a virtual machine and a good part of a day's work; the other
+// side is most often that close to done, so a waiting side first watches for a while.
+constexpr auto kWatchBeforeSleep = std::chrono::microseconds(200);
+
+template <typename Ready>
+void WatchBriefly(const Ready& ready) {
+  auto until = std::chrono::steady_clock::now() + kWatchBeforeSleep;
+  while (!ready() && std::chrono::steady_clock::now() < until) {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+  }
+}
+
 }  // namespace
 
 struct ReadAhead {
   std::vector<std::string> names;
-  std::vector<std::vector<char>> texts;  // one per name read, in order
-  size_t failed_at = SIZE_MAX;           // the name whose read failed, if any
+  // One per name read, in order: its text read and its kept pieces found.
+  std::vector<Game> games;
+  size_t failed_at = SIZE_MAX;  // the name whose read failed, if any
   Failure failure;
-  // The day's page as the output folder held it, to compare the new one with: read when every
-  // boxscore was, and to be used only when no page of the same day is written in between.
+  // Where the caller was still busy with the day before when this day's boxscores were in, the
+  // reader went on with the day: it read the day's page as the output folder held it, to be
+  // compared with the new one only when no page of the same day is written in between, and it
+  // built the new page.
   bool page_ahead = false;
   bool page_read = false;
   std::vector<char> page;
+  bool built = false;
+  std::string built_page;
 };
 
 namespace {
 
+// The page of key from its games, as ProcessDay writes it.
+void BuildPageText(const ProcessJob& job, std::string_view key, std::span<const Game> games,
+                   std::string* page) {
+  page->clear();
+  std::optional<SiteLinks> links;
+  if (job.site_days != nullptr) links = LinksOf(*job.site_days, key);
+  WriteDayPage(page, key, games, links ? &*links : nullptr);
+  DeclareCharset(page, job.charset);
+}
+
+}  // namespace
+
+namespace {
+
 // Reads the days' boxscores one day ahead on a thread of its own, while the caller builds and
-// writes the page of the day before: one core reads, the other builds. Only the caller's thread
+// writes the page of the day before: one core reads, the other builds. Which side is the slower
+// depends on the machine and on the run (a fresh run writes every page, a run over current pages
+// reads them all), so the work between reading and writing goes to whichever side is free: when
+// the caller has not yet taken the day before, the reader builds the day's page too. Only the
+// caller's thread
 // tells events, so that they come in the order of a run without it; a read that failed is told
 // when its day comes, after the days before it are done.
 class DayReader {
@@ -83,15 +123,18 @@ class DayReader {
 
   /// Waits for the next day's read and hands it over; Done gives back its buffers.
   Day* Next() {
+    WatchBriefly([this] { return ready_count_.load(std::memory_order_acquire) > 0; });
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return !ready_.empty(); });
     Day* day = ready_.front();
     ready_.pop_front();
+    ready_count_.store(ready_.size(), std::memory_order_release);
     return day;
   }
   void Done(Day* day) {
     std::lock_guard<std::mutex> lock(mutex_);
     spare_.push_back(day);
+    spare_count_.store(spare_.size(), std::memory_order_release);
     changed_.notify_all();
   }
 
@@ -105,50 +148,63 @@ class DayReader {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       for (Day& day : days) spare_.push_back(&day);
+      spare_count_.store(spare_.size(), std::memory_order_release);
     }
     for (size_t k = 0; k < keys_.size(); ++k) {
       const std::string& key = keys_[k];
       Day* filling = nullptr;
+      WatchBriefly([this] { return spare_count_.load(std::memory_order_acquire) > 0; });
       {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return stop_ || !spare_.empty(); });
         if (stop_) return;
         filling = spare_.front();
         spare_.pop_front();
+        spare_count_.store(spare_.size(), std::memory_order_release);
       }
       // The buffers of a large day are not kept for the next, as the processor's are not.
-      size_t held = filling->page.capacity();
-      for (const std::vector<char>& text : filling->texts) held += text.capacity();
+      size_t held = filling->page.capacity() + filling->built_page.capacity();
+      for (const Game& game : filling->games) held += game.text.capacity();
       if (held > kMostKept) {
-        filling->texts = std::vector<std::vector<char>>();
+        filling->games = std::vector<Game>();
         filling->page = std::vector<char>();
+        filling->built_page = std::string();
       }
       filling->names = DayFiles(job_.input_names, key);
       filling->failed_at = SIZE_MAX;
-      if (filling->texts.size() < filling->names.size()) {
-        filling->texts.resize(filling->names.size());
+      if (filling->games.size() < filling->names.size()) {
+        filling->games.resize(filling->names.size());
       }
       for (size_t i = 0; i < filling->names.size(); ++i) {
-        if (!ReadFileOfFolder(job_.input_folder, filling->names[i], &filling->texts[i],
+        Game& game = filling->games[i];
+        if (!ReadFileOfFolder(job_.input_folder, filling->names[i], &game.text,
                               &filling->failure)) {
           filling->failed_at = i;
           break;
         }
+        FillGame(&game, job_.content_choice, filling->names[i]);
       }
+      bool failed = filling->failed_at != SIZE_MAX;
+      bool caller_busy = ready_count_.load(std::memory_order_acquire) > 0;
+      filling->built = !failed && caller_busy;
       // The days still held in the other buffers may not have their pages yet: a day asked
       // again among them has its page read when it comes.
       bool again = false;
       for (size_t back = 1; back < kDays && back <= k; ++back) again |= keys_[k - back] == key;
-      filling->page_ahead = !again && !filling->names.empty() && filling->failed_at == SIZE_MAX;
+      filling->page_ahead = filling->built && !again;
       if (filling->page_ahead) {
         int errnum = 0;
         std::string path = JoinPath(job_.output_folder, DayPageName(key));
         filling->page_read = platform::ReadFileBytes(path, &filling->page, &errnum);
       }
-      bool failed = filling->failed_at != SIZE_MAX;
+      if (filling->built) {
+        BuildPageText(job_, key, std::span<const Game>(filling->games.data(), filling->names.size()),
+                      &filling->built_page);
+      }
       {
         std::lock_guard<std::mutex> lock(mutex_);
         ready_.push_back(filling);
+        ready_count_.store(ready_.size(), std::memory_order_release);
       }
       changed_.notify_all();
       // The run stops at a failed day: nothing after it is read.
@@ -165,6 +221,9 @@ class DayReader {
   std::condition_variable changed_;
   std::deque<Day*> ready_;  // read, waiting for the caller, in order
   std::deque<Day*> spare_;  // given back by the caller, to read into next
+  // The sizes of the two, watched without the lock while waiting.
+  std::atomic<size_t> ready_count_{0};
+  std::atomic<size_t> spare_count_{0};
   bool stop_ = false;
   std::thread thread_;
 };
@@ -216,11 +275,12 @@ bool DayProcessor::ReadDay(const ProcessJob& job, const std::vector<std::string>
         *err = ahead->failure;
         return false;
       }
-      // The read buffer goes back to the reader for a later day.
-      game.text.swap(ahead->texts[i]);
-    } else if (!ReadFileOfFolder(job.input_folder, names[i], &game.text, err)) {
-      return false;
+      // The game comes here to be built into the page, unless the reader built it; this side's
+      // buffers go back to the reader for a later day.
+      if (!ahead->built) std::swap(game, ahead->games[i]);
+      continue;
     }
+    if (!ReadFileOfFolder(job.input_folder, names[i], &game.text, err)) return false;
     FillGame(&game, job.content_choice, names[i]);
   }
   return true;
@@ -240,12 +300,11 @@ bool DayProcessor::BuildPage(const ProcessJob& job, std::string_view key,
   }
   if (!ReadDay(job, names, events, ahead, err)) return false;
   if (events.page_opened) events.page_opened(key);
-  page_.clear();
-  std::optional<SiteLinks> links;
-  if (job.site_days != nullptr) links = LinksOf(*job.site_days, key);
-  WriteDayPage(&page_, key, std::span<const Game>(games_.data(), names.size()),
-               links ? &*links : nullptr);
-  DeclareCharset(&page_, job.charset);
+  if (ahead != nullptr && ahead->built) {
+    page_.swap(ahead->built_page);
+  } else {
+    BuildPageText(job, key, std::span<const Game>(games_.data(), names.size()), &page_);
+  }
   return true;
 }
 
