@@ -55,8 +55,9 @@ constexpr double kCurrentTarget = 0.5;
 constexpr double kStartTarget = 2.0;
 // What durability may cost on top of a plain run before it has to be asked for.
 constexpr double kDurableShare = 0.2;
-// A durable run waits for the disk after its pages are built, which no second thread shortens:
-// it keeps the target of a single thread, plus that share.
+// A durable run also waits at the end until the disk holds its pages (the disk starts on each
+// page as it is staged, but the last ones are still on their way): it keeps the target of a
+// single thread, plus that share.
 constexpr double kDurableTarget = 1.3 * (1 + kDurableShare);
 constexpr double kListTarget = 1.5;
 // The site reads each boxscore's line score and writes a few pages: half the floor of the season.

@@ -84,9 +84,7 @@ RunPlace Form1::RunPlaceOf(bool* pointer_shown) {
           &ui_.File1.names()};
 }
 
-OutputSettings Form1::OutputSettingsOf() const {
-  return {ChosenContent(), charset_, false, site_};
-}
+OutputSettings Form1::OutputSettingsOf() const { return {ChosenContent(), charset_, false, site_}; }
 
 // What the standings leave out goes to the trace.
 void Form1::TraceSite(const SiteResult& result) {

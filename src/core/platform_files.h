@@ -69,13 +69,13 @@ enum class Links { kFollow, kRefuse };
 /// for a folder, EINVAL for a FIFO, socket or device, ELOOP for a link with Links::kRefuse (on
 /// Windows a symbolic link or junction; a cloud file is read as the file it stands for).
 [[nodiscard]] bool ReadFileBytes(const std::string& path, std::vector<char>* bytes, int* errnum,
-                   Links links = Links::kFollow);
+                                 Links links = Links::kFollow);
 
 /// As ReadFileBytes for folder's entry name, which may be a link only to a regular file inside
 /// folder (at any depth): EXDEV for a link leading out of it. Reads no more than the first
 /// `most` bytes.
-[[nodiscard]] bool ReadFileInFolder(const std::string& folder, const std::string& name, std::vector<char>* bytes,
-                      int* errnum, size_t most = SIZE_MAX);
+[[nodiscard]] bool ReadFileInFolder(const std::string& folder, const std::string& name,
+                                    std::vector<char>* bytes, int* errnum, size_t most = SIZE_MAX);
 
 /// Makes one folder in a folder that is there; false with *errnum, EEXIST when something is
 /// there already.

@@ -48,8 +48,8 @@ bool IsTemporaryName(std::string_view name, long* writer) {
   std::string_view rest = name.substr(marker + kTemporaryMarker.size());
   size_t dash = rest.find('-');
   if (dash == std::string_view::npos || !IsDigits(rest.substr(dash + 1))) return false;
-  // A pid has at most seven digits on Linux and as few in practice on Windows, fewer than DigitsValue's
-  // nine.
+  // A pid has at most seven digits on Linux and as few in practice on Windows, fewer than
+  // DigitsValue's nine.
   std::optional<int> pid = DigitsValue(rest.substr(0, dash));
   if (!pid || *pid <= 0) return false;
   *writer = *pid;

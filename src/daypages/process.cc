@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -43,21 +42,6 @@ SiteLinks LinksOf(const std::vector<std::string>& days, std::string_view key) {
   if (at != days.end() && *at == key) ++at;
   if (at != days.end()) links.next_key = *at;
   return links;
-}
-
-// Sleeping until the other thread hands a day over costs a wake-up through the kernel each
-// time, tens of microseconds in a virtual machine and a good part of a day's work; the other
-// side is most often that close to done, so a waiting side first watches for a while.
-constexpr auto kWatchBeforeSleep = std::chrono::microseconds(200);
-
-template <typename Ready>
-void WatchBriefly(const Ready& ready) {
-  auto until = std::chrono::steady_clock::now() + kWatchBeforeSleep;
-  while (!ready() && std::chrono::steady_clock::now() < until) {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-  }
 }
 
 }  // namespace
@@ -123,7 +107,6 @@ class DayReader {
 
   /// Waits for the next day's read and hands it over; Done gives back its buffers.
   Day* Next() {
-    WatchBriefly([this] { return ready_count_.load(std::memory_order_acquire) > 0; });
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return !ready_.empty(); });
     Day* day = ready_.front();
@@ -134,7 +117,6 @@ class DayReader {
   void Done(Day* day) {
     std::lock_guard<std::mutex> lock(mutex_);
     spare_.push_back(day);
-    spare_count_.store(spare_.size(), std::memory_order_release);
     changed_.notify_all();
   }
 
@@ -148,19 +130,16 @@ class DayReader {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       for (Day& day : days) spare_.push_back(&day);
-      spare_count_.store(spare_.size(), std::memory_order_release);
     }
     for (size_t k = 0; k < keys_.size(); ++k) {
       const std::string& key = keys_[k];
       Day* filling = nullptr;
-      WatchBriefly([this] { return spare_count_.load(std::memory_order_acquire) > 0; });
       {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return stop_ || !spare_.empty(); });
         if (stop_) return;
         filling = spare_.front();
         spare_.pop_front();
-        spare_count_.store(spare_.size(), std::memory_order_release);
       }
       // The buffers of a large day are not kept for the next, as the processor's are not.
       size_t held = filling->page.capacity() + filling->built_page.capacity();
@@ -198,7 +177,8 @@ class DayReader {
         filling->page_read = platform::ReadFileBytes(path, &filling->page, &errnum);
       }
       if (filling->built) {
-        BuildPageText(job_, key, std::span<const Game>(filling->games.data(), filling->names.size()),
+        BuildPageText(job_, key,
+                      std::span<const Game>(filling->games.data(), filling->names.size()),
                       &filling->built_page);
       }
       {
@@ -221,9 +201,8 @@ class DayReader {
   std::condition_variable changed_;
   std::deque<Day*> ready_;  // read, waiting for the caller, in order
   std::deque<Day*> spare_;  // given back by the caller, to read into next
-  // The sizes of the two, watched without the lock while waiting.
+  // The size of ready_, read without the lock to tell whether the caller is behind.
   std::atomic<size_t> ready_count_{0};
-  std::atomic<size_t> spare_count_{0};
   bool stop_ = false;
   std::thread thread_;
 };

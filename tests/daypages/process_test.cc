@@ -119,10 +119,12 @@ TEST(DayProcessor, StopsAtTheFirstFailedDay) {
   EXPECT_EQ(std::vector<std::string>{"GamesOf20080405.htm"}, AllEntries(out.path()));
 }
 
-// A run reads each day's boxscores, and the page it may replace, while the day before is built
-// and written. It must tell the same events in the same order, write the same pages, and stop at
-// the same failure as days processed one at a time, durable or not: over a stale page, over
-// current pages, for a day asked twice in a row, and when a later day's read fails early.
+// A run reads each day's boxscores on a second thread while the day before is built and written,
+// and when the writing side is behind (as the sleeps below make it), that thread also reads the
+// page the day may replace and builds the new one. Either way it must tell the same events in
+// the same order, write the same pages, and stop at the same failure as days processed one at a
+// time, durable or not: over a stale page, over current pages, for a day asked twice in a row,
+// and when a later day's read fails early.
 TEST(DayProcessor, ReadingAheadChangesNoEventPageOrFailure) {
   TempDir in;
   std::vector<std::string> keys;
@@ -152,7 +154,8 @@ TEST(DayProcessor, ReadingAheadChangesNoEventPageOrFailure) {
     tell.reading_file = [events](const std::string& name) { events->push_back("read " + name); };
     tell.page_opened = [events](std::string_view key) {
       events->push_back("page " + std::string(key));
-      // Time for a page of the same day to be read ahead before this one is written.
+      // Time for a page of the same day to be read ahead before this one is written, and for
+      // the days after to be built ahead.
       if (key == "20080502" || key == "20080503") {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
       }
