@@ -75,18 +75,13 @@ void BuildPageText(const ProcessJob& job, std::string_view key, std::span<const 
   DeclareCharset(page, job.charset);
 }
 
-}  // namespace
-
-namespace {
-
 // Reads the days' boxscores one day ahead on a thread of its own, while the caller builds and
 // writes the page of the day before: one core reads, the other builds. Which side is the slower
 // depends on the machine and on the run (a fresh run writes every page, a run over current pages
 // reads them all), so the work between reading and writing goes to whichever side is free: when
 // the caller has not yet taken the day before, the reader builds the day's page too. Only the
-// caller's thread
-// tells events, so that they come in the order of a run without it; a read that failed is told
-// when its day comes, after the days before it are done.
+// caller's thread tells events, so that they come in the order of a run without it; a read that
+// failed is told when its day comes, after the days before it are done.
 class DayReader {
  public:
   using Day = ReadAhead;
@@ -165,7 +160,7 @@ class DayReader {
       }
       bool failed = filling->failed_at != SIZE_MAX;
       bool caller_busy = ready_count_.load(std::memory_order_acquire) > 0;
-      filling->built = !failed && caller_busy;
+      filling->built = !failed && !filling->names.empty() && caller_busy;
       // The days still held in the other buffers may not have their pages yet: a day asked
       // again among them has its page read when it comes.
       bool again = false;
