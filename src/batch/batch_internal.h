@@ -98,6 +98,11 @@ template <typename Pass>
   return pass() && (run->command.destination.empty() || PublishPass(run, out));
 }
 
+/// The site's pages as settings ask, then the month index when index_page, under the lock, with
+/// their report (index, site); returns the exit status.
+int IndexCommand(const BatchCommand& command, std::ostream& out, std::ostream& err,
+                 const OutputSettings& settings, bool index_page);
+
 /// The commands: each returns the exit status.
 int RunList(const BatchCommand& command, std::ostream& out, std::ostream& err);
 int RunProcess(const BatchCommand& command, std::ostream& out, std::ostream& err,

@@ -4,17 +4,21 @@
 
 namespace gamefold::batch {
 
-int RunIndex(const BatchCommand& command, std::ostream& out, std::ostream& err) {
-  Run run{command, NotesOf(command, err), err, false, {"index"}};
-  bool done = Locked(&run, [&run] {
+int IndexCommand(const BatchCommand& command, std::ostream& out, std::ostream& err,
+                 const OutputSettings& settings, bool index_page) {
+  Run run{command, NotesOf(command, err), err, false, {index_page ? "index" : "site"}};
+  bool done = Locked(&run, [&run, &settings, index_page] {
     RunResult result;
     // Finished tells the failure that the result holds.
-    (void)IndexRun(PlaceOf(run.command), SettingsOf(run.command), true, CommonEvents(&run),
-                   &result);
+    (void)IndexRun(PlaceOf(run.command), settings, index_page, CommonEvents(&run), &result);
     return Finished(&run, result);
   });
   EmitReport(run, out);
   return done ? kExitSuccess : kExitFailure;
+}
+
+int RunIndex(const BatchCommand& command, std::ostream& out, std::ostream& err) {
+  return IndexCommand(command, out, err, SettingsOf(command), true);
 }
 
 namespace {

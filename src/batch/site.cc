@@ -31,17 +31,9 @@ void ShowSite(Run* run, const SiteResult& result) {
 }
 
 int RunSite(const BatchCommand& command, std::ostream& out, std::ostream& err) {
-  Run run{command, NotesOf(command, err), err, false, {"site"}};
-  bool done = Locked(&run, [&run] {
-    OutputSettings settings = SettingsOf(run.command);
-    settings.site = true;
-    RunResult result;
-    // Finished tells the failure that the result holds.
-    (void)IndexRun(PlaceOf(run.command), settings, false, CommonEvents(&run), &result);
-    return Finished(&run, result);
-  });
-  EmitReport(run, out);
-  return done ? kExitSuccess : kExitFailure;
+  OutputSettings settings = SettingsOf(command);
+  settings.site = true;
+  return IndexCommand(command, out, err, settings, false);
 }
 
 namespace {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
+#include <system_error>
 #include <thread>
 
 #include "core/game_day.h"
@@ -202,6 +204,17 @@ class DayReader {
   std::thread thread_;
 };
 
+// Starts *reader on its thread; leaves it empty where no thread can be had (a user's process
+// limit reached), and the days are then read on the caller's thread, one at a time.
+void StartReader(std::optional<DayReader>* reader, const ProcessJob& job,
+                 std::span<const std::string> keys) {
+  try {
+    reader->emplace(job, keys);
+  } catch (const std::system_error&) {
+    reader->reset();
+  }
+}
+
 // Whether the file at path holds exactly page: told by the copy read ahead where there is one.
 bool HoldsPage(const std::string& path, std::string_view page, const ReadAhead* ahead,
                std::vector<char>* buffer) {
@@ -330,15 +343,16 @@ size_t DayProcessor::ProcessDays(const ProcessJob& job, std::span<const std::str
   RemoveStaleTemporaries(job.output_folder);
   if (job.durable) return ProcessDaysDurably(job, keys, events, err);
   size_t done = 0;
-  if (keys.size() < 2) {
+  std::optional<DayReader> reader;
+  if (keys.size() >= 2) StartReader(&reader, job, keys);
+  if (!reader) {
     while (done < keys.size() && ProcessDay(job, keys[done], events, err)) ++done;
     return done;
   }
-  DayReader reader(job, keys);
   while (done < keys.size()) {
-    ReadAhead* ahead = reader.Next();
+    ReadAhead* ahead = reader->Next();
     bool day_done = ProcessDayRead(job, keys[done], events, ahead, err);
-    reader.Done(ahead);
+    reader->Done(ahead);
     if (!day_done) break;
     ++done;
   }
@@ -354,17 +368,18 @@ size_t DayProcessor::ProcessDaysDurably(const ProcessJob& job, std::span<const s
   std::vector<Built> built;
   DurableBatch batch;
   bool failed = false;
-  DayReader reader(job, keys);
+  std::optional<DayReader> reader;
+  StartReader(&reader, job, keys);
   for (const std::string& key : keys) {
     Built day;
     std::string path = JoinPath(job.output_folder, DayPageName(key));
-    ReadAhead* ahead = reader.Next();
+    ReadAhead* ahead = reader ? reader->Next() : nullptr;
     failed = !BuildPage(job, key, events, ahead, &day.games, err);
     if (!failed) {
       day.changed = !HoldsPage(path, page_, ahead, &compared_);
       failed = day.changed && !batch.Stage(path, page_, err);
     }
-    reader.Done(ahead);
+    if (reader) reader->Done(ahead);
     ReleaseIfLarge();
     if (failed) break;
     built.push_back(day);

@@ -71,9 +71,10 @@ class DayProcessor {
 
   /// Removes what a killed run left in the output folder, then writes the page of every key in
   /// order, reporting each day done; the next day's boxscores are read on a second thread
-  /// meanwhile, events all told on the caller's. Stops at the first failure, reported to day_failed
-  /// and in err; the days before it keep their pages. Returns the number of days done. A durable
-  /// job puts its pages in place together at the end (DurableBatch), and reports them done then.
+  /// meanwhile (where one can be had), events all told on the caller's. Stops at the first
+  /// failure, reported to day_failed and in err; the days before it keep their pages. Returns the
+  /// number of days done. A durable job puts its pages in place together at the end
+  /// (DurableBatch), and reports them done then.
   [[nodiscard]] size_t ProcessDays(const ProcessJob& job, std::span<const std::string> keys,
                                    const ProcessEvents& events, Failure* err);
 

@@ -184,7 +184,6 @@ bool WriteIndexPage(const std::string& output_folder, const std::vector<std::str
   std::string page;
   if (!BuildIndexPageOf(output_folder, page_names, &page, err, site)) return false;
   DeclareCharset(&page, charset);
-  RemoveStaleTemporaries(output_folder);
   std::string path = JoinPath(output_folder, kIndexPageName);
   bool replaced = false;
   if (durable) {

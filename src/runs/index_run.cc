@@ -67,6 +67,9 @@ bool IndexRun(const RunPlace& place, const OutputSettings& settings, bool index_
   FolderLock lock;
   Failure failure;
   if (!LockOutput(place, &lock, &failure)) return StopRun(result, RunStage::kLock, failure);
+  // A run killed while writing a page may have left its temporary file behind: swept once a
+  // run, as ProcessDays does for a process run.
+  RemoveStaleTemporaries(place.output_folder);
   if (index_page) {
     if (!ListFolder(place.output_folder, kDayPagePattern, &result->output_names, &failure)) {
       return StopRun(result, RunStage::kListing, failure);

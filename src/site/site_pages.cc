@@ -252,8 +252,6 @@ bool WriteSite(const SiteJob& job, SiteResult* result, Failure* err) {
   ReadGames(job, keys, &games, &result->uncounted);
   std::map<std::string, std::string> pages =
       BuildSitePages(games, divisions, result->uncounted, job.charset);
-  // A run killed while writing a page may have left its temporary file behind.
-  RemoveStaleTemporaries(job.output_folder);
   std::vector<char> buffer;
   for (const auto& [name, bytes] : pages) {
     std::string path = JoinPath(job.output_folder, name);

@@ -16,6 +16,7 @@
 namespace gamefold {
 namespace {
 
+using testing::AllEntries;
 using testing::Boxscore;
 using testing::Listing;
 using testing::ReadBytes;
@@ -151,6 +152,20 @@ TEST_F(SmallSeason, TheLockIsHonoured) {
   EXPECT_TRUE(ProcessRun(place, {}, request, &processor, {}, &result))
       << result.failure.description;
   EXPECT_EQ(4u, Listing(out.path(), "*").size());
+}
+
+// A run that writes only the site and the index also takes away what a killed run left.
+TEST_F(SmallSeason, IndexRunSweepsAKilledRunsTemporaries) {
+  RunResult result;
+  ASSERT_TRUE(ProcessRun(Place(), {}, {DayChoice::kAll}, &processor, {}, &result));
+  // No system gives a process this id: it stands for a run killed while writing.
+  WriteBytes(out / ".GamesIndex.htm.tmp999999995-1", "half an index");
+  result = {};
+  ASSERT_TRUE(IndexRun(Place(), {}, true, {}, &result)) << result.failure.description;
+  std::vector<std::string> entries = AllEntries(out.path());
+  std::erase(entries, std::string(kLockFileName));
+  EXPECT_EQ(Listing(out.path(), "*"), entries);
+  EXPECT_EQ(4u, entries.size());
 }
 
 // Which days a run takes: the catalogue's days of the first boxscore's year only, the years
